@@ -1,0 +1,140 @@
+#include "acquisition/countstoken.h"
+
+#include "common/failure.h"
+#include "common/localeformats.h"
+
+#include <cmath>
+#include <limits>
+
+namespace orvel {
+
+namespace {
+
+const QString Source = QStringLiteral("ParseCountsToken");
+
+QString trimSpaces(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.mid(begin, end - begin).toString();
+}
+
+/// Printable form of a line for messages: control characters shown as escapes, long lines cut.
+QString quoted(QStringView line)
+{
+    QString shown;
+    const qsizetype limit = 80;
+    for (qsizetype i = 0; i < line.size() && i < limit; ++i) {
+        const QChar c = line[i];
+        if (c == u'\r')
+            shown += QStringLiteral("\\r");
+        else if (c == u'\n')
+            shown += QStringLiteral("\\n");
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    if (line.size() > limit)
+        shown += QStringLiteral("...");
+    return QLatin1Char('"') + shown + QLatin1Char('"');
+}
+
+bool isDecimal(const QString &field)
+{
+    // Optional sign, digits with an optional fraction: "12", "-3", "12.5", ".5", "7."
+    qsizetype i = 0;
+    if (i < field.size() && (field[i] == u'+' || field[i] == u'-'))
+        ++i;
+    qsizetype digits = 0;
+    while (i < field.size() && field[i].isDigit() && field[i].unicode() < 128) {
+        ++i;
+        ++digits;
+    }
+    if (i < field.size() && field[i] == u'.') {
+        ++i;
+        while (i < field.size() && field[i].isDigit() && field[i].unicode() < 128) {
+            ++i;
+            ++digits;
+        }
+    }
+    return digits > 0 && i == field.size();
+}
+
+qint32 toCount(const QString &field, QStringView line)
+{
+    if (!isDecimal(field)) {
+        throw Failure(Failure::TypeMismatch, Source,
+                      QStringLiteral("Type mismatch: %1 in the counts line %2 is not a number.")
+                          .arg(quoted(field), quoted(line)));
+    }
+    // Halves go to the even neighbour (the default rounding mode).
+    const double value = std::nearbyint(QLocale::c().toDouble(field));
+    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max()) {
+        throw Failure(Failure::Overflow, Source,
+                      QStringLiteral("Overflow: %1 in the counts line %2 does not fit in 32 bits.")
+                          .arg(quoted(field), quoted(line)));
+    }
+    return static_cast<qint32>(value);
+}
+
+qint32 scaled(qint32 count, qint32 multiplier, QStringView line)
+{
+    qint32 result = 0;
+    if (__builtin_mul_overflow(count, multiplier, &result)) {
+        throw Failure(Failure::Overflow, Source,
+                      QStringLiteral("Overflow: the count %1 times %2 in the counts line %3 does "
+                                     "not fit in 32 bits.")
+                          .arg(count)
+                          .arg(multiplier)
+                          .arg(quoted(line)));
+    }
+    return result;
+}
+
+} // namespace
+
+QString ParseCountsToken(QString CountsToken, qint32 &smallChanCount, qint32 &largeChanCount,
+                         const QDateTime &timeStamp, qint32 &countsMultiplier,
+                         const QLocale &locale)
+{
+    const qsizetype comma = CountsToken.indexOf(u',');
+    if (comma < 0)
+        return {};
+
+    const qsizetype lineEnd = CountsToken.indexOf(QStringLiteral("\r\n"));
+    const QStringView line = lineEnd < 0 ? QStringView(CountsToken)
+                                         : QStringView(CountsToken).left(lineEnd);
+
+    // A comma beyond the end of the line leaves the large field empty: a conversion failure.
+    const qsizetype split = std::min(comma, line.size());
+    const QString smallField = trimSpaces(line.left(split));
+    const QString largeField = split < line.size() ? trimSpaces(line.mid(split + 1)) : QString();
+    const qint32 small = toCount(smallField, line);
+    const qint32 large = toCount(largeField, line);
+
+    if (countsMultiplier == 0)
+        countsMultiplier = DefaultCountsMultiplier;
+    smallChanCount = scaled(small, countsMultiplier, line);
+    largeChanCount = scaled(large, countsMultiplier, line);
+
+    QString row = QString::number(smallChanCount) + QLatin1Char('\t') +
+                  QString::number(largeChanCount);
+    if (timeStamp.isValid())
+        row += QLatin1Char('\t') + LocaleFormats(locale).generalDate(timeStamp);
+    return row + QStringLiteral("\r\n");
+}
+
+QString ParseCountsToken(const QString &CountsToken)
+{
+    qint32 small = 0;
+    qint32 large = 0;
+    qint32 multiplier = 0;
+    return ParseCountsToken(CountsToken, small, large, QDateTime(), multiplier);
+}
+
+} // namespace orvel

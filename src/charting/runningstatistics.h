@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QtGlobal>
+
+namespace orvel {
+
+/// Running low, high and sum of both channels since the last reset; the summary block derives
+/// the averages from the sums.
+struct RunningStatistics
+{
+    static constexpr qint32 MinReset = 9999999;
+
+    qint32 MinSmall = MinReset;
+    qint32 MinLarge = MinReset;
+    qint32 MaxSmall = 0;
+    qint32 MaxLarge = 0;
+    double SumSmall = 0.0;
+    double SumLarge = 0.0;
+
+    /// With `reset` the figures go back to their reset values; otherwise one sample is added.
+    void UpdateStatistics(qint32 small, qint32 large, bool reset = false)
+    {
+        if (reset) {
+            *this = RunningStatistics();
+            return;
+        }
+        SumSmall += small;
+        SumLarge += large;
+        if (small < MinSmall)
+            MinSmall = small;
+        if (large < MinLarge)
+            MinLarge = large;
+        if (small > MaxSmall)
+            MaxSmall = small;
+        if (large > MaxLarge)
+            MaxLarge = large;
+    }
+};
+
+} // namespace orvel

@@ -1,0 +1,19 @@
+#include "common/clock.h"
+
+namespace orvel {
+
+namespace {
+class SystemClock : public Clock
+{
+public:
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
+};
+} // namespace
+
+Clock &Clock::system()
+{
+    static SystemClock clock;
+    return clock;
+}
+
+} // namespace orvel

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDateTime>
+
+namespace orvel {
+
+/// Where the program reads the current local date and time. Tests install a fixed clock.
+class Clock
+{
+public:
+    virtual ~Clock() = default;
+    virtual QDateTime now() const = 0;
+
+    /// The system clock, in local time.
+    static Clock &system();
+};
+
+/// A clock that stands still until told otherwise; for tests and benchmarks.
+class FixedClock : public Clock
+{
+public:
+    explicit FixedClock(QDateTime time) : m_time(std::move(time)) {}
+    QDateTime now() const override { return m_time; }
+    void set(QDateTime time) { m_time = std::move(time); }
+    void advanceSecs(qint64 secs) { m_time = m_time.addSecs(secs); }
+
+private:
+    QDateTime m_time;
+};
+
+} // namespace orvel

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+namespace orvel {
+
+/// The named date, time and number forms the program writes, rendered in a given locale.
+/// Everything here is pure: the same locale and value always give the same text.
+class LocaleFormats
+{
+public:
+    explicit LocaleFormats(QLocale locale = QLocale()) : m_locale(std::move(locale)) {}
+
+    const QLocale &locale() const { return m_locale; }
+
+    /// The general date form of the log rows: the short date with a four-digit year, one space,
+    /// the long time without a time zone; the date alone when the time is exactly midnight.
+    QString generalDate(const QDateTime &time) const;
+    /// The short date with a four-digit year ("12/5/2026" in United States English).
+    QString shortDate(QDate date) const;
+    /// Hours and minutes on a 24-hour clock with two-digit hours ("07:50").
+    QString shortTime(QTime time) const;
+    /// The long date ("Saturday, December 5, 2026" in United States English).
+    QString longDate(QDate date) const;
+    /// The long time without a time zone ("7:50:20 AM" in United States English).
+    QString longTime(QTime time) const;
+    /// A whole number with the locale's group separators ("#,###,##0").
+    QString grouped(qint64 value) const;
+    /// One decimal, no group separators, the locale's decimal point ("######0.0").
+    QString oneDecimal(double value) const;
+
+    /// The format strings behind the forms above, for readers that must parse them back.
+    QString shortDateFormat() const;
+    QString longTimeFormat() const;
+
+private:
+    QLocale m_locale;
+};
+
+} // namespace orvel

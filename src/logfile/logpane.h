@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+namespace orvel {
+
+/// The on-screen mirror of the log. Appending keeps the reader's place: when the caret stands
+/// at the end of the text it moves along with the new text, otherwise it stays where it is.
+class LogPane
+{
+public:
+    virtual ~LogPane() = default;
+    virtual void appendLogText(const QString &text) = 0;
+};
+
+} // namespace orvel

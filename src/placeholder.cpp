@@ -1,0 +1,1 @@
+// The widgets of the program live in shell/ and charting/.

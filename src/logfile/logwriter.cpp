@@ -1,0 +1,135 @@
+#include "logfile/logwriter.h"
+
+#include "charting/runningstatistics.h"
+#include "common/failure.h"
+#include "common/localeformats.h"
+#include "common/notifier.h"
+#include "logfile/logpane.h"
+
+#include <unistd.h>
+
+namespace orvel {
+
+namespace {
+const QString LineEnd = QStringLiteral("\r\n");
+}
+
+LogWriter::LogWriter(Notifier &notifier, QObject *parent) : QObject(parent), m_notifier(notifier)
+{
+    m_syncTimer.setSingleShot(true);
+    connect(&m_syncTimer, &QTimer::timeout, this, &LogWriter::sync);
+}
+
+LogWriter::~LogWriter()
+{
+    close();
+}
+
+void LogWriter::open(const QString &path)
+{
+    close();
+    m_file.setFileName(path);
+    // Unbuffered: every write is handed to the operating system at once.
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        const QString reason = m_file.errorString();
+        throw Failure(75, QStringLiteral("LogWriter"),
+                      QStringLiteral("Cannot open the log file '%1': %2").arg(path, reason));
+    }
+    m_writeFailing = false;
+    m_dirty = false;
+    m_sinceSync.start();
+}
+
+void LogWriter::close()
+{
+    if (!m_file.isOpen())
+        return;
+    m_syncTimer.stop();
+    m_dirty = true;
+    sync();
+    m_file.close();
+}
+
+void LogWriter::WriteLogLine(QString text)
+{
+    if (!m_file.isOpen())
+        return;
+    if (!text.contains(LineEnd))
+        text += LineEnd;
+
+    const QByteArray bytes = text.toUtf8();
+    const qint64 written = m_file.write(bytes);
+    if (written != bytes.size()) {
+        // Tell the user once per run of failures, not once per row.
+        if (!m_writeFailing) {
+            m_notifier.showError(
+                QStringLiteral("Cannot write to the log file '%1': %2\n\nThe recording goes on; "
+                               "readings that cannot be written are shown in the log pane "
+                               "only when the file accepts them again.")
+                    .arg(m_file.fileName(), m_file.errorString()));
+        }
+        m_writeFailing = true;
+        m_file.unsetError();
+        return;
+    }
+    m_writeFailing = false;
+    if (m_pane)
+        m_pane->appendLogText(text);
+    scheduleSync();
+}
+
+void LogWriter::WriteSummary(qint32 sampleCount, const RunningStatistics &statistics,
+                             const LocaleFormats &formats)
+{
+    if (sampleCount == 0)
+        return;
+    const QString rule = QStringLiteral("--------------------------");
+    const QString channelRule = QStringLiteral("---------------");
+    const double n = sampleCount;
+    const QStringList lines = {
+        QString(),
+        rule,
+        QStringLiteral("         SUMMARY"),
+        QStringLiteral("(particles per cubic foot)"),
+        rule,
+        QStringLiteral("Number of samples : ") + QString::number(sampleCount),
+        QString(),
+        QStringLiteral("Small Particles"),
+        channelRule,
+        QStringLiteral(" Low : ") + QString::number(statistics.MinSmall),
+        QStringLiteral(" Hi  : ") + QString::number(statistics.MaxSmall),
+        QStringLiteral(" Avg : ") + formats.oneDecimal(statistics.SumSmall / n),
+        QString(),
+        QStringLiteral("Large Particles"),
+        channelRule,
+        QStringLiteral(" Low : ") + QString::number(statistics.MinLarge),
+        QStringLiteral(" Hi  : ") + QString::number(statistics.MaxLarge),
+        QStringLiteral(" Avg : ") + formats.oneDecimal(statistics.SumLarge / n),
+        QString(),
+        QStringLiteral("------ End Summary -------"),
+        QString(),
+    };
+    for (const QString &line : lines)
+        WriteLogLine(line);
+    sync();
+}
+
+void LogWriter::sync()
+{
+    m_syncTimer.stop();
+    if (m_file.isOpen() && m_dirty)
+        ::fdatasync(m_file.handle());
+    m_dirty = false;
+    m_sinceSync.restart();
+}
+
+void LogWriter::scheduleSync()
+{
+    m_dirty = true;
+    if (m_sinceSync.elapsed() >= SyncIntervalMs)
+        sync();
+    else if (!m_syncTimer.isActive())
+        m_syncTimer.start(SyncIntervalMs - int(m_sinceSync.elapsed()));
+}
+
+} // namespace orvel

@@ -107,8 +107,8 @@ QString ParseCountsToken(QString CountsToken, qint32 &smallChanCount, qint32 &la
         return {};
 
     const qsizetype lineEnd = CountsToken.indexOf(QStringLiteral("\r\n"));
-    const QStringView line = lineEnd < 0 ? QStringView(CountsToken)
-                                         : QStringView(CountsToken).left(lineEnd);
+    const QStringView line =
+        lineEnd < 0 ? QStringView(CountsToken) : QStringView(CountsToken).left(lineEnd);
 
     // A comma beyond the end of the line leaves the large field empty: a conversion failure.
     const qsizetype split = std::min(comma, line.size());
@@ -122,8 +122,8 @@ QString ParseCountsToken(QString CountsToken, qint32 &smallChanCount, qint32 &la
     smallChanCount = scaled(small, countsMultiplier, line);
     largeChanCount = scaled(large, countsMultiplier, line);
 
-    QString row = QString::number(smallChanCount) + QLatin1Char('\t') +
-                  QString::number(largeChanCount);
+    QString row =
+        QString::number(smallChanCount) + QLatin1Char('\t') + QString::number(largeChanCount);
     if (timeStamp.isValid())
         row += QLatin1Char('\t') + LocaleFormats(locale).generalDate(timeStamp);
     return row + QStringLiteral("\r\n");

@@ -18,12 +18,14 @@ public:
 
     struct Result
     {
-        QStringList lines;           ///< complete lines, each ending in "\r\n"
-        qsizetype droppedChars = 0;  ///< characters thrown away by this call
+        QStringList lines;            ///< complete lines, each ending in "\r\n"
+        qsizetype droppedChars = 0;   ///< characters thrown away by this call
         bool overflowStarted = false; ///< true on the first drop since the last complete line
     };
 
-    explicit LineAssembler(qsizetype limit = DefaultLimit) : m_limit(limit) {}
+    explicit LineAssembler(qsizetype limit = DefaultLimit)
+        : m_limit(limit)
+    {}
 
     Result append(QStringView received);
     const QString &buffer() const { return m_buffer; }

@@ -16,6 +16,9 @@ struct RunningStatistics
     qint32 MaxLarge = 0;
     double SumSmall = 0.0;
     double SumLarge = 0.0;
+    /// Samples added since the reset. The first one sets the lows and highs whatever the reset
+    /// values, so counts above 9,999,999 or below 0 still give the right figures.
+    qint64 Added = 0;
 
     /// With `reset` the figures go back to their reset values; otherwise one sample is added.
     void UpdateStatistics(qint32 small, qint32 large, bool reset = false)
@@ -24,15 +27,16 @@ struct RunningStatistics
             *this = RunningStatistics();
             return;
         }
+        const bool first = Added++ == 0;
         SumSmall += small;
         SumLarge += large;
-        if (small < MinSmall)
+        if (first || small < MinSmall)
             MinSmall = small;
-        if (large < MinLarge)
+        if (first || large < MinLarge)
             MinLarge = large;
-        if (small > MaxSmall)
+        if (first || small > MaxSmall)
             MaxSmall = small;
-        if (large > MaxLarge)
+        if (first || large > MaxLarge)
             MaxLarge = large;
     }
 };

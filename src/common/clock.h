@@ -19,7 +19,9 @@ public:
 class FixedClock : public Clock
 {
 public:
-    explicit FixedClock(QDateTime time) : m_time(std::move(time)) {}
+    explicit FixedClock(QDateTime time)
+        : m_time(std::move(time))
+    {}
     QDateTime now() const override { return m_time; }
     void set(QDateTime time) { m_time = std::move(time); }
     void advanceSecs(qint64 secs) { m_time = m_time.addSecs(secs); }

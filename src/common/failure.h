@@ -13,9 +13,10 @@ class Failure : public std::exception
 {
 public:
     Failure(int number, QString source, QString description)
-        : m_number(number), m_source(std::move(source)), m_description(std::move(description))
-    {
-    }
+        : m_number(number)
+        , m_source(std::move(source))
+        , m_description(std::move(description))
+    {}
 
     int number() const { return m_number; }
     const QString &source() const { return m_source; }
@@ -23,8 +24,8 @@ public:
     const char *what() const noexcept override { return "orvel::Failure"; }
 
     // Numbers the program raises itself.
-    static constexpr int TypeMismatch = 13;       ///< text that is not a number
-    static constexpr int Overflow = 6;            ///< a result beyond 32 bits
+    static constexpr int TypeMismatch = 13;            ///< text that is not a number
+    static constexpr int Overflow = 6;                 ///< a result beyond 32 bits
     static constexpr int FolderCreation = -2147221503; ///< application error base + 1
 
 private:

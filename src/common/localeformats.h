@@ -11,7 +11,9 @@ namespace orvel {
 class LocaleFormats
 {
 public:
-    explicit LocaleFormats(QLocale locale = QLocale()) : m_locale(std::move(locale)) {}
+    explicit LocaleFormats(QLocale locale = QLocale())
+        : m_locale(std::move(locale))
+    {}
 
     const QLocale &locale() const { return m_locale; }
 

@@ -14,7 +14,9 @@ namespace {
 const QString LineEnd = QStringLiteral("\r\n");
 }
 
-LogWriter::LogWriter(Notifier &notifier, QObject *parent) : QObject(parent), m_notifier(notifier)
+LogWriter::LogWriter(Notifier &notifier, QObject *parent)
+    : QObject(parent)
+    , m_notifier(notifier)
 {
     m_syncTimer.setSingleShot(true);
     connect(&m_syncTimer, &QTimer::timeout, this, &LogWriter::sync);

@@ -109,7 +109,8 @@ void TestCountsToken::timeStampColumn_data()
                                 << "1200\t300\t12/5/2026 7:50:20\u202fAM\r\n";
     QTest::newRow("US midnight shows the date alone")
         << "en_US" << QDateTime(QDate(2026, 12, 5), QTime(0, 0)) << "1200\t300\t12/5/2026\r\n";
-    QTest::newRow("German") << "de_DE" << test::frozenTime() << "1200\t300\t05.12.2026 07:50:20\r\n";
+    QTest::newRow("German") << "de_DE" << test::frozenTime()
+                            << "1200\t300\t05.12.2026 07:50:20\r\n";
     QTest::newRow("no stamp") << "en_US" << QDateTime() << "1200\t300\r\n";
 }
 
@@ -119,8 +120,8 @@ void TestCountsToken::timeStampColumn()
     QFETCH(QDateTime, stamp);
     QFETCH(QString, row);
     qint32 s = 0, l = 0, m = 0;
-    QString actual = ParseCountsToken(QStringLiteral("12,3\r\n"), s, l, stamp, m,
-                                      QLocale(localeName));
+    QString actual =
+        ParseCountsToken(QStringLiteral("12,3\r\n"), s, l, stamp, m, QLocale(localeName));
     // Locale data may use a narrow no-break space before AM/PM; accept either space.
     actual.replace(u' ', u'\u202f');
     row.replace(u' ', u'\u202f');

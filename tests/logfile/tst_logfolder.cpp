@@ -1,0 +1,83 @@
+#include "common/failure.h"
+#include "logfile/logfolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace orvel;
+
+class TestLogFolder : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void looksUpOnceAndCreates_data();
+    void looksUpOnceAndCreates();
+    void createsEveryMissingLevel();
+    void reportsFolderThatCannotBeCreated_data();
+    void reportsFolderThatCannotBeCreated();
+};
+
+void TestLogFolder::looksUpOnceAndCreates_data()
+{
+    QTest::addColumn<bool>("trailingSlash");
+    QTest::newRow("documents without slash") << false;
+    QTest::newRow("documents with slash") << true;
+}
+
+void TestLogFolder::looksUpOnceAndCreates()
+{
+    QFETCH(bool, trailingSlash);
+    QTemporaryDir dir;
+    int lookups = 0;
+    LogFolder folder([&] {
+        ++lookups;
+        return dir.path() + (trailingSlash ? QStringLiteral("/") : QString());
+    });
+    const QString expected = dir.path() + QStringLiteral("/Orvel Logs");
+    QCOMPARE(folder.path(), expected);
+    QCOMPARE(folder.path(), expected);
+    QCOMPARE(lookups, 1);
+    QVERIFY(QFileInfo(expected).isDir());
+}
+
+void TestLogFolder::createsEveryMissingLevel()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a/b/c"));
+    LogFolder::CreateFolderPath(path);
+    QVERIFY(QFileInfo(path).isDir());
+    // An existing folder is fine.
+    LogFolder::CreateFolderPath(path);
+}
+
+void TestLogFolder::reportsFolderThatCannotBeCreated_data()
+{
+    QTest::addColumn<QString>("blocker");
+    QTest::newRow("a file in the way") << "file";
+    QTest::newRow("a file where a parent should be") << "file/below";
+}
+
+void TestLogFolder::reportsFolderThatCannotBeCreated()
+{
+    QFETCH(QString, blocker);
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("file")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QString path = dir.filePath(blocker);
+    try {
+        LogFolder::CreateFolderPath(path);
+        QFAIL("no failure raised");
+    } catch (const Failure &failure) {
+        QCOMPARE(failure.number(), Failure::FolderCreation);
+        QVERIFY2(failure.description().endsWith(QStringLiteral("\r\n\r\nCannot create folder '") +
+                                                path + u'\''),
+                 qPrintable(failure.description()));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestLogFolder)
+#include "tst_logfolder.moc"

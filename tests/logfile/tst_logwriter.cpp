@@ -1,0 +1,246 @@
+#include "charting/runningstatistics.h"
+#include "common/failure.h"
+#include "common/localeformats.h"
+#include "common/notifier.h"
+#include "logfile/logpane.h"
+#include "logfile/logwriter.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace orvel;
+
+namespace {
+
+/// A pane that keeps its text and a caret the way the real one does.
+class TextPane : public LogPane
+{
+public:
+    void appendLogText(const QString &text) override
+    {
+        const bool atEnd = caret == content.size();
+        content += text;
+        if (atEnd)
+            caret = content.size();
+    }
+    QString content;
+    qsizetype caret = 0;
+};
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+RunningStatistics statisticsOf(const QList<std::pair<qint32, qint32>> &samples)
+{
+    RunningStatistics statistics;
+    for (const auto &[small, large] : samples)
+        statistics.UpdateStatistics(small, large);
+    return statistics;
+}
+
+using Samples = QList<std::pair<qint32, qint32>>;
+
+} // namespace
+
+class TestLogWriter : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void writesNothingWhileClosed();
+    void addsLineEndOnlyWhenMissing();
+    void summaryBlock_data();
+    void summaryBlock();
+    void summaryOfNoSamplesWritesNothing();
+    void twoRecordingsAppend();
+    void paneKeepsReadersPlace();
+    void failedWriteReportedOnceAndPaneUnchanged();
+    void openFailureNamesTheFile();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+};
+
+void TestLogWriter::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_path = m_dir->filePath(QStringLiteral("OrveaLog.txt"));
+}
+
+void TestLogWriter::writesNothingWhileClosed()
+{
+    RecordingNotifier notifier;
+    LogWriter writer(notifier);
+    TextPane pane;
+    writer.setPane(&pane);
+    writer.WriteLogLine(QStringLiteral("lost"));
+    QVERIFY(pane.content.isEmpty());
+
+    // Opening creates the file; a recording without samples leaves it empty.
+    writer.open(m_path);
+    writer.WriteSummary(0, RunningStatistics(), LocaleFormats(QLocale::c()));
+    writer.close();
+    QCOMPARE(readAll(m_path), QByteArray());
+}
+
+void TestLogWriter::addsLineEndOnlyWhenMissing()
+{
+    RecordingNotifier notifier;
+    LogWriter writer(notifier);
+    writer.open(m_path);
+    writer.WriteLogLine(QStringLiteral("Small\tLarge\tDate/Time"));
+    writer.WriteLogLine(QStringLiteral("1200\t300\r\nmid"));
+    writer.WriteLogLine(QStringLiteral("Grüße"));
+    writer.close();
+    // UTF-8 without a byte-order mark, CR LF only where missing.
+    QCOMPARE(readAll(m_path),
+             QByteArray("Small\tLarge\tDate/Time\r\n1200\t300\r\nmidGr\xc3\xbc\xc3\x9f"
+                        "e\r\n"));
+}
+
+void TestLogWriter::summaryBlock_data()
+{
+    QTest::addColumn<QString>("localeName");
+    QTest::addColumn<Samples>("samples");
+    QTest::addColumn<QStringList>("figures");
+
+    QTest::newRow("three samples")
+        << "en_US" << Samples{{1200, 100}, {1300, 200}, {1500, 300}}
+        << QStringList{"3", "1200", "1500", "1333.3", "100", "300", "200.0"};
+    QTest::newRow("decimal comma")
+        << "de_DE" << Samples{{1200, 100}, {1300, 200}}
+        << QStringList{"2", "1200", "1300", "1250,0", "100", "200", "150,0"};
+    QTest::newRow("no group separator in big averages")
+        << "en_US" << Samples{{2000000000, 0}, {2000000000, 0}}
+        << QStringList{"2", "2000000000", "2000000000", "2000000000.0", "0", "0", "0.0"};
+    QTest::newRow("negative counts") << "en_US" << Samples{{-5, -1}, {-3, -2}}
+                                     << QStringList{"2", "-5", "-3", "-4.0", "-2", "-1", "-1.5"};
+}
+
+void TestLogWriter::summaryBlock()
+{
+    QFETCH(QString, localeName);
+    QFETCH(Samples, samples);
+    QFETCH(QStringList, figures);
+
+    RecordingNotifier notifier;
+    LogWriter writer(notifier);
+    writer.open(m_path);
+    writer.WriteSummary(qint32(samples.size()), statisticsOf(samples),
+                        LocaleFormats(QLocale(localeName)));
+    writer.close();
+
+    const QString expected = QStringLiteral("\r\n"
+                                            "--------------------------\r\n"
+                                            "         SUMMARY\r\n"
+                                            "(particles per cubic foot)\r\n"
+                                            "--------------------------\r\n"
+                                            "Number of samples : %1\r\n"
+                                            "\r\n"
+                                            "Small Particles\r\n"
+                                            "---------------\r\n"
+                                            " Low : %2\r\n"
+                                            " Hi  : %3\r\n"
+                                            " Avg : %4\r\n"
+                                            "\r\n"
+                                            "Large Particles\r\n"
+                                            "---------------\r\n"
+                                            " Low : %5\r\n"
+                                            " Hi  : %6\r\n"
+                                            " Avg : %7\r\n"
+                                            "\r\n"
+                                            "------ End Summary -------\r\n"
+                                            "\r\n")
+                                 .arg(figures[0], figures[1], figures[2], figures[3], figures[4],
+                                      figures[5], figures[6]);
+    QCOMPARE(QString::fromUtf8(readAll(m_path)), expected);
+    QCOMPARE(expected.count(QStringLiteral("\r\n")), 21);
+}
+
+void TestLogWriter::summaryOfNoSamplesWritesNothing()
+{
+    RecordingNotifier notifier;
+    LogWriter writer(notifier);
+    TextPane pane;
+    writer.setPane(&pane);
+    writer.open(m_path);
+    writer.WriteSummary(0, statisticsOf({{1, 2}}), LocaleFormats(QLocale::c()));
+    QVERIFY(pane.content.isEmpty());
+}
+
+void TestLogWriter::twoRecordingsAppend()
+{
+    RecordingNotifier notifier;
+    LogWriter writer(notifier);
+    const LocaleFormats formats(QLocale::c());
+    for (int recording = 1; recording <= 2; ++recording) {
+        writer.open(m_path);
+        writer.WriteLogLine(QStringLiteral("Small\tLarge\tDate/Time"));
+        writer.WriteLogLine(QStringLiteral("%1\t1\r\n").arg(recording * 100));
+        writer.WriteSummary(1, statisticsOf({{recording * 100, 1}}), formats);
+        writer.close();
+    }
+    const QString text = QString::fromUtf8(readAll(m_path));
+    QCOMPARE(text.count(QStringLiteral("SUMMARY")), 2);
+    QVERIFY(text.indexOf(QStringLiteral(" Low : 100")) < text.indexOf(QStringLiteral("200\t1")));
+    QVERIFY(text.indexOf(QStringLiteral("200\t1")) < text.indexOf(QStringLiteral(" Low : 200")));
+    QCOMPARE(text.count(QStringLiteral("Number of samples : 1\r\n")), 2);
+}
+
+void TestLogWriter::paneKeepsReadersPlace()
+{
+    RecordingNotifier notifier;
+    LogWriter writer(notifier);
+    TextPane pane;
+    writer.setPane(&pane);
+    writer.open(m_path);
+    writer.WriteLogLine(QStringLiteral("one"));
+    QCOMPARE(pane.caret, pane.content.size());
+    writer.WriteLogLine(QStringLiteral("two"));
+    QCOMPARE(pane.caret, pane.content.size());
+    pane.caret = 2;
+    writer.WriteLogLine(QStringLiteral("three"));
+    QCOMPARE(pane.content, QStringLiteral("one\r\ntwo\r\nthree\r\n"));
+    QCOMPARE(pane.caret, 2);
+}
+
+void TestLogWriter::failedWriteReportedOnceAndPaneUnchanged()
+{
+    if (!QFile::exists(QStringLiteral("/dev/full")))
+        QSKIP("no /dev/full on this machine");
+    RecordingNotifier notifier;
+    LogWriter writer(notifier);
+    TextPane pane;
+    writer.setPane(&pane);
+    writer.open(QStringLiteral("/dev/full"));
+    for (int i = 0; i < 5; ++i)
+        writer.WriteLogLine(QStringLiteral("%1\t1\r\n").arg(i));
+    QCOMPARE(notifier.messages.size(), 1);
+    QVERIFY2(notifier.messages[0].contains(QStringLiteral("/dev/full")),
+             qPrintable(notifier.messages[0]));
+    QVERIFY(pane.content.isEmpty());
+}
+
+void TestLogWriter::openFailureNamesTheFile()
+{
+    RecordingNotifier notifier;
+    LogWriter writer(notifier);
+    const QString path = m_dir->filePath(QStringLiteral("no/such/folder/log.txt"));
+    QVERIFY_THROWS_EXCEPTION(Failure, writer.open(path));
+    try {
+        writer.open(path);
+    } catch (const Failure &failure) {
+        QVERIFY(failure.description().contains(path));
+    }
+    QVERIFY(!writer.isOpen());
+}
+
+QTEST_GUILESS_MAIN(TestLogWriter)
+#include "tst_logwriter.moc"

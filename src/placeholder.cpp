@@ -1,1 +1,0 @@
-// The widgets of the program live in shell/ and charting/.

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QList>
+#include <QLocale>
+#include <QString>
+
+namespace orvel {
+
+/// One entry of an option list: its text and the number of samples it stands for.
+struct OptionEntry
+{
+    QString text;
+    qint32 samples = 0;
+};
+
+/// The display periods (10 minutes to one week of one-minute samples) and the stop-after
+/// choices ("Continuous", then the same periods).
+class OptionTables
+{
+public:
+    /// The sixteen display periods, with the locale's thousands separator in the larger counts.
+    static QList<OptionEntry> displayPeriods(const QLocale &locale = QLocale());
+    /// "Continuous" (0 samples) followed by the display periods.
+    static QList<OptionEntry> stopAfter(const QLocale &locale = QLocale());
+    /// Index of the first display period holding at least `samples` samples (the last one when
+    /// none does).
+    static int firstPeriodHolding(qint32 samples);
+};
+
+} // namespace orvel

@@ -1,0 +1,40 @@
+#include "charting/sampletimeformatter.h"
+
+namespace orvel {
+
+namespace {
+constexpr int MinutesPerDay = 24 * 60;
+}
+
+SampleTimeFormatter::SampleTimeFormatter(LocaleFormats formats)
+    : m_formats(std::move(formats))
+    , m_minutes(MinutesPerDay)
+{}
+
+QString SampleTimeFormatter::FormatSampleTime(const QDateTime &time, bool withDate) const
+{
+    // A clock change moves the wall clock by two hours at most, so past 03:00 the minute before
+    // is always on the same day and the costlier date arithmetic can be skipped.
+    if (!withDate && time.time() < QTime(3, 0))
+        withDate = time.addSecs(-60).date() != time.date();
+    const QString clock = minuteText(time.time());
+    if (!withDate)
+        return clock;
+    if (time.date() != m_lastDate || m_lastDateText.isNull()) {
+        m_lastDate = time.date();
+        m_lastDateText = m_formats.shortDate(m_lastDate);
+    }
+    return m_lastDateText + QStringLiteral(" - ") + clock;
+}
+
+QString SampleTimeFormatter::minuteText(QTime time) const
+{
+    if (!time.isValid())
+        return m_formats.shortTime(time);
+    QString &text = m_minutes[time.hour() * 60 + time.minute()];
+    if (text.isNull())
+        text = m_formats.shortTime(QTime(time.hour(), time.minute()));
+    return text;
+}
+
+} // namespace orvel

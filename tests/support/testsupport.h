@@ -1,10 +1,46 @@
 #pragma once
 
+#include "acquisition/portmap.h"
+
 #include <QDateTime>
+#include <QList>
+#include <QMap>
+#include <QString>
+
+#include <sys/types.h>
 
 namespace orvel::test {
 
 /// The moment the tests freeze time at: 5 December 2026 07:50:20 local time.
 QDateTime frozenTime();
+
+/// A port map whose ports lead only to `devices` (port number -> device path); every other
+/// number points at a device that does not exist, so no test ever touches real hardware.
+PortMap portMapWith(const QMap<int, QString> &devices);
+
+/// A device path that certainly does not exist.
+QString absentDevicePath();
+
+/// The helper program that opens a port and holds it until its standard input closes:
+/// "orvel-port-holder DEVICE" prints "held" (or "failed NUMBER") on its first line.
+QString portHolderProgram();
+
+/// For as long as it lives, the process runs as the unprivileged user "nobody" (real and
+/// effective ids, no extra groups), so that file permissions apply; root comes back when it
+/// ends. Only possible when the tests run as root: check `isActive()`.
+class UnprivilegedScope
+{
+public:
+    UnprivilegedScope();
+    ~UnprivilegedScope();
+    UnprivilegedScope(const UnprivilegedScope &) = delete;
+    UnprivilegedScope &operator=(const UnprivilegedScope &) = delete;
+
+    bool isActive() const { return m_active; }
+
+private:
+    bool m_active = false;
+    QList<gid_t> m_groups;
+};
 
 } // namespace orvel::test

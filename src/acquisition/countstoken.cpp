@@ -102,6 +102,14 @@ QString ParseCountsToken(QString CountsToken, qint32 &smallChanCount, qint32 &la
                          const QDateTime &timeStamp, qint32 &countsMultiplier,
                          const QLocale &locale)
 {
+    return ParseCountsToken(std::move(CountsToken), smallChanCount, largeChanCount, timeStamp,
+                            countsMultiplier, LocaleFormats(locale));
+}
+
+QString ParseCountsToken(QString CountsToken, qint32 &smallChanCount, qint32 &largeChanCount,
+                         const QDateTime &timeStamp, qint32 &countsMultiplier,
+                         const LocaleFormats &formats)
+{
     const qsizetype comma = CountsToken.indexOf(u',');
     if (comma < 0)
         return {};
@@ -125,7 +133,7 @@ QString ParseCountsToken(QString CountsToken, qint32 &smallChanCount, qint32 &la
     QString row =
         QString::number(smallChanCount) + QLatin1Char('\t') + QString::number(largeChanCount);
     if (timeStamp.isValid())
-        row += QLatin1Char('\t') + LocaleFormats(locale).generalDate(timeStamp);
+        row += QLatin1Char('\t') + formats.generalDate(timeStamp);
     return row + QStringLiteral("\r\n");
 }
 

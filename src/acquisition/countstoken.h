@@ -6,6 +6,8 @@
 
 namespace orvel {
 
+class LocaleFormats;
+
 /// The default counts multiplier: the unit reports hundreds of particles per cubic foot.
 inline constexpr qint32 DefaultCountsMultiplier = 100;
 
@@ -17,6 +19,11 @@ inline constexpr qint32 DefaultCountsMultiplier = 100;
 /// The time stamp column is left out when `timeStamp` is null (history records).
 /// Throws orvel::Failure when a field is not a number (13) or a count does not fit in 32 bits
 /// once scaled (6); the description names the line.
+QString ParseCountsToken(QString CountsToken, qint32 &smallChanCount, qint32 &largeChanCount,
+                         const QDateTime &timeStamp, qint32 &countsMultiplier,
+                         const LocaleFormats &formats);
+
+/// The same, rendering the time stamp in `locale`.
 QString ParseCountsToken(QString CountsToken, qint32 &smallChanCount, qint32 &largeChanCount,
                          const QDateTime &timeStamp, qint32 &countsMultiplier,
                          const QLocale &locale = QLocale());

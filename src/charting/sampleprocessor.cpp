@@ -179,7 +179,7 @@ SampleProcessor::Reading SampleProcessor::parse(const QString &countsLine) const
     }
 
     reading.row = ParseCountsToken(countsLine, reading.small, reading.large, reading.time,
-                                   reading.multiplier, m_formats.locale());
+                                   reading.multiplier, m_formats);
     if (reading.row.isEmpty()) {
         throw Failure(Failure::TypeMismatch, Source,
                       QStringLiteral("The counter unit sent a line that is not a reading: %1 "

@@ -4,23 +4,49 @@
 
 namespace orvel {
 
-QString LocaleFormats::shortDateFormat() const
+namespace {
+
+QString shortDateFormatOf(const QLocale &locale)
 {
-    QString format = m_locale.dateFormat(QLocale::ShortFormat);
+    QString format = locale.dateFormat(QLocale::ShortFormat);
     // Widen a two-digit year to four digits; leave a format that already has four alone.
     static const QRegularExpression years(QStringLiteral("y+"));
     format.replace(years, QStringLiteral("yyyy"));
     return format;
 }
 
-QString LocaleFormats::longTimeFormat() const
+QString longTimeFormatOf(const QLocale &locale)
 {
-    QString format = m_locale.timeFormat(QLocale::LongFormat);
+    QString format = locale.timeFormat(QLocale::LongFormat);
     // Drop the time zone ("t", "tt", ...) and the blanks around it.
     static const QRegularExpression zone(QStringLiteral("\\s*\\(?t+\\)?\\s*"));
     format.replace(zone, QStringLiteral(" "));
     return format.trimmed();
 }
+
+QString shortTimeFormatOf(const QLocale &locale)
+{
+    // Keep the locale's separator between hours and minutes, but always a 24-hour clock.
+    const QString format = locale.timeFormat(QLocale::ShortFormat);
+    QString separator = QStringLiteral(":");
+    qsizetype i = format.indexOf(u'h', 0, Qt::CaseInsensitive);
+    if (i >= 0) {
+        while (i < format.size() && (format[i] == u'h' || format[i] == u'H'))
+            ++i;
+        if (i < format.size() && format[i] != u'm')
+            separator = format[i];
+    }
+    return QStringLiteral("HH") + separator + QStringLiteral("mm");
+}
+
+} // namespace
+
+LocaleFormats::LocaleFormats(QLocale locale)
+    : m_locale(std::move(locale))
+    , m_shortDateFormat(shortDateFormatOf(m_locale))
+    , m_longTimeFormat(longTimeFormatOf(m_locale))
+    , m_shortTimeFormat(shortTimeFormatOf(m_locale))
+{}
 
 QString LocaleFormats::generalDate(const QDateTime &time) const
 {
@@ -32,23 +58,12 @@ QString LocaleFormats::generalDate(const QDateTime &time) const
 
 QString LocaleFormats::shortDate(QDate date) const
 {
-    return m_locale.toString(date, shortDateFormat());
+    return m_locale.toString(date, m_shortDateFormat);
 }
 
 QString LocaleFormats::shortTime(QTime time) const
 {
-    // Keep the locale's separator between hours and minutes, but always a 24-hour clock.
-    const QString format = m_locale.timeFormat(QLocale::ShortFormat);
-    QString separator = QStringLiteral(":");
-    const qsizetype h = format.indexOf(QRegularExpression(QStringLiteral("[hH]")));
-    if (h >= 0) {
-        qsizetype i = h;
-        while (i < format.size() && (format[i] == u'h' || format[i] == u'H'))
-            ++i;
-        if (i < format.size() && format[i] != u'm')
-            separator = format[i];
-    }
-    return m_locale.toString(time, QStringLiteral("HH") + separator + QStringLiteral("mm"));
+    return m_locale.toString(time, m_shortTimeFormat);
 }
 
 QString LocaleFormats::longDate(QDate date) const
@@ -58,7 +73,7 @@ QString LocaleFormats::longDate(QDate date) const
 
 QString LocaleFormats::longTime(QTime time) const
 {
-    return m_locale.toString(time, longTimeFormat());
+    return m_locale.toString(time, m_longTimeFormat);
 }
 
 QString LocaleFormats::grouped(qint64 value) const

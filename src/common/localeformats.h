@@ -11,9 +11,7 @@ namespace orvel {
 class LocaleFormats
 {
 public:
-    explicit LocaleFormats(QLocale locale = QLocale())
-        : m_locale(std::move(locale))
-    {}
+    explicit LocaleFormats(QLocale locale = QLocale());
 
     const QLocale &locale() const { return m_locale; }
 
@@ -34,11 +32,15 @@ public:
     QString oneDecimal(double value) const;
 
     /// The format strings behind the forms above, for readers that must parse them back.
-    QString shortDateFormat() const;
-    QString longTimeFormat() const;
+    QString shortDateFormat() const { return m_shortDateFormat; }
+    QString longTimeFormat() const { return m_longTimeFormat; }
 
 private:
     QLocale m_locale;
+    // Derived once from the locale: formatting runs for every sample.
+    QString m_shortDateFormat;
+    QString m_longTimeFormat;
+    QString m_shortTimeFormat;
 };
 
 } // namespace orvel

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "acquisition/portmap.h"
+#include "common/clock.h"
+
+#include <QLocale>
+#include <QString>
+
+#include <functional>
+
+namespace orvel {
+
+class Notifier;
+
+/// Everything the main window takes from its surroundings, gathered so that tests can freeze the
+/// clock, point COM1 at a pseudo-terminal, use a temporary documents folder and record messages
+/// instead of showing boxes. The application wires the real ones in main().
+struct ShellEnvironment
+{
+    const Clock *clock = &Clock::system();
+    PortMap portMap;
+    /// The user's documents folder; empty means the desktop's standard location.
+    std::function<QString()> documentsFolder;
+    QLocale locale;
+    /// Where failures are reported; null means message boxes over the main window.
+    Notifier *notifier = nullptr;
+};
+
+} // namespace orvel

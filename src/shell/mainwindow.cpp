@@ -99,9 +99,13 @@ void MainWindow::buildWidgets()
         options->addWidget(field, stretch);
     };
     addLabelled(QStringLiteral("Port:"), m_comPortComboBox);
-    addLabelled(QStringLiteral("Log File:"), m_logFileTextBox, 1);
     addLabelled(QStringLiteral("Display Period:"), m_displayPeriodComboBox);
     addLabelled(QStringLiteral("Stop After:"), m_stopAfterComboBox);
+    options->addStretch(1);
+    layout->addLayout(options);
+
+    options = new QHBoxLayout;
+    addLabelled(QStringLiteral("Log File:"), m_logFileTextBox, 1);
     layout->addLayout(options);
 
     auto *counts = new QHBoxLayout;
@@ -168,7 +172,12 @@ void MainWindow::wireParts()
     connect(m_processor, &SampleProcessor::numSamplesTextChanged, m_numSamplesPanel,
             &QLabel::setText);
 
+    // Until the recording controller takes this over, a vanished port is at least reported.
+    connect(m_serialPort, &SerialPort::portLost, this,
+            [this](const QString &description) { m_notifier->showError(description); });
+
     connect(m_sliderModel, &SliderModel::changed, this, &MainWindow::syncSliderFromModel);
+    syncSliderFromModel();
     connect(m_chartSlider, &QSlider::valueChanged, this, &MainWindow::sliderChangedByUser);
     connect(m_displayPeriodComboBox, &QComboBox::currentIndexChanged, this,
             &MainWindow::displayPeriodChanged);

@@ -5,7 +5,7 @@ set -eu
 packages=(
     cmake make g++ pkg-config
     qt6-base-dev qt6-serialport-dev libqcustomplot-dev
-    libgl-dev
+    libgl-dev libqt6svg6
 )
 missing=()
 for p in "${packages[@]}"; do

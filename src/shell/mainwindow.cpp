@@ -1,5 +1,6 @@
 #include "shell/mainwindow.h"
 
+#include "acquisition/demosamplesource.h"
 #include "acquisition/portdiscovery.h"
 #include "acquisition/receivehandler.h"
 #include "acquisition/serialport.h"
@@ -8,28 +9,47 @@
 #include "charting/slidermodel.h"
 #include "logfile/logfolder.h"
 #include "logfile/logwriter.h"
+#include "shell/keyedtoolbar.h"
 #include "shell/logpaneview.h"
 #include "shell/messageboxnotifier.h"
 #include "shell/optionlists.h"
+#include "shell/prompter.h"
+#include "shell/recordingcontroller.h"
+#include "shell/splitter.h"
+#include "shell/statuspanels.h"
+#include "shell/unitpicture.h"
 
+#include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
-#include <QFormLayout>
-#include <QFrame>
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSlider>
-#include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolTip>
 #include <QVBoxLayout>
 
 namespace orvel {
 
 namespace {
+
 const QString DefaultLogFileName = QStringLiteral("OrveaLog.txt");
+// The layout margin: 120 twips, 8 pixels at 96 dots per inch.
+constexpr int Margin = 8;
+
+QWidget *framed(QWidget *parent, const QString &name)
+{
+    auto *frame = new QFrame(parent);
+    frame->setObjectName(name);
+    frame->setFrameShape(QFrame::StyledPanel);
+    return frame;
 }
+
+} // namespace
 
 MainWindow::MainWindow(ShellEnvironment environment, QWidget *parent)
     : QMainWindow(parent)
@@ -44,6 +64,12 @@ MainWindow::MainWindow(ShellEnvironment environment, QWidget *parent)
         m_ownNotifier = std::make_unique<MessageBoxNotifier>(this);
         m_notifier = m_ownNotifier.get();
     }
+    if (m_environment.prompter) {
+        m_prompter = m_environment.prompter;
+    } else {
+        m_ownPrompter = std::make_unique<MessageBoxPrompter>(this);
+        m_prompter = m_ownPrompter.get();
+    }
 
     m_logFolder = std::make_unique<LogFolder>(m_environment.documentsFolder);
     m_logWriter = new LogWriter(*m_notifier, this);
@@ -54,8 +80,28 @@ MainWindow::MainWindow(ShellEnvironment environment, QWidget *parent)
                             *m_environment.clock, LocaleFormats(m_environment.locale), this);
     m_serialPort = new SerialPort(m_environment.portMap, this);
     m_receiveHandler = new ReceiveHandler(m_serialPort, *m_notifier, this);
+    m_demoSource = new DemoSampleSource(this);
 
-    buildWidgets();
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(Margin, Margin, Margin, 0);
+    m_splitter = new Splitter(central);
+    buildLogFrame(m_splitter);
+    buildChartFrame(m_splitter);
+    m_splitter->setStretchFactor(0, 2);
+    m_splitter->setStretchFactor(1, 3);
+    layout->addWidget(m_splitter);
+    setCentralWidget(central);
+
+    m_statusPanels = new StatusPanels(
+        statusBar(), *m_environment.clock, m_processor->formats(),
+        [this] { return m_processor->IsRecording(); }, this);
+    m_statusPanels->setText(QStringLiteral("Version"),
+                            QStringLiteral("Version ") + QStringLiteral(ORVEL_VERSION));
+    m_splitter->setMinBorder(m_logToolbar->sizeHint().height() + 24);
+    m_splitter->setMaxBorder(statusBar()->sizeHint().height());
+
+    m_controller = new RecordingController(*this);
     wireParts();
 
     FillOptionLists(m_displayPeriodComboBox, m_stopAfterComboBox);
@@ -64,127 +110,188 @@ MainWindow::MainWindow(ShellEnvironment environment, QWidget *parent)
         m_comPortComboBox->setCurrentIndex(0);
     m_logFileTextBox->setText(QDir(m_logFolder->path()).filePath(DefaultLogFileName));
 
+    m_controller->ArrangeToolbars(false);
     m_processor->ProcessSample(SampleReset);
     // The lists were filled with their signals blocked: apply the selections now.
     displayPeriodChanged(m_displayPeriodComboBox->currentIndex());
     m_processor->setStopAfterLimit(m_stopAfterComboBox->currentData().toInt());
+    m_statusPanels->ShowWaitingForData(false);
+    m_controller->RefreshControlStates();
+    resize(980, 720);
 }
 
 MainWindow::~MainWindow()
 {
-    m_serialPort->setPortOpen(false);
-    m_logWriter->close();
+    shutDown();
 }
 
-void MainWindow::buildWidgets()
+void MainWindow::buildLogFrame(QWidget *parent)
 {
-    auto *central = new QWidget(this);
-    auto *layout = new QVBoxLayout(central);
+    QWidget *frame = framed(parent, QStringLiteral("LogFrame"));
+    auto *grid = new QGridLayout(frame);
+    grid->setContentsMargins(Margin, Margin, Margin, Margin);
+    grid->setSpacing(Margin);
 
-    auto *options = new QHBoxLayout;
-    m_comPortComboBox = new QComboBox(central);
+    m_logToolbar = new KeyedToolbar(QStringLiteral("LogToolbar"), frame);
+    m_logToolbar->addButton(QStringLiteral("AlwaysOnTop"), QStringLiteral("Always on top"),
+                            QStringLiteral("Unchecked"), true);
+    m_logToolbar->addButton(QStringLiteral("LoadLogOnStartup"),
+                            QStringLiteral("Load log on startup"), QStringLiteral("Unchecked"),
+                            true);
+    m_logToolbar->addKeyedSeparator(QStringLiteral("FirstSeparator"));
+    m_logToolbar->addButton(QStringLiteral("LoadLog"), QStringLiteral("Load log"),
+                            QStringLiteral("LoadLog"));
+    m_logToolbar->addButton(QStringLiteral("ClearLog"), QStringLiteral("Clear log"),
+                            QStringLiteral("ClearLog"));
+    m_logToolbar->addKeyedSeparator();
+    m_logToolbar->addButton(QStringLiteral("Record"), QStringLiteral("Record (Ctl+S)"),
+                            QStringLiteral("Record"));
+    m_logToolbar->addButton(QStringLiteral("RecordDemo"),
+                            QStringLiteral("Record Demonstration (Ctl+M) (DEMO ONLY)"),
+                            QStringLiteral("Record"));
+    m_logToolbar->addButton(QStringLiteral("DownloadHistory"),
+                            QStringLiteral("Download history (Ctl+D)"),
+                            QStringLiteral("DownloadHistory"));
+    m_logToolbar->addKeyedSeparator();
+    m_logToolbar->addButton(QStringLiteral("About"),
+                            QStringLiteral("About ") + QStringLiteral("Orvel Logger"),
+                            QStringLiteral("About"));
+    m_logToolbar->addKeyedSeparator(QStringLiteral("LastSeparator"));
+
+    // The port and stop-after lists sit on the log toolbar, right of its buttons.
+    m_comPortLabel = new QLabel(QStringLiteral("Port:"), m_logToolbar);
+    m_comPortLabel->setObjectName(QStringLiteral("ComPortLabel"));
+    m_comPortLabel->setContentsMargins(Margin, 0, Margin / 2, 0);
+    m_comPortComboBox = new QComboBox(m_logToolbar);
     m_comPortComboBox->setObjectName(QStringLiteral("ComPortComboBox"));
-    m_logFileTextBox = new QLineEdit(central);
-    m_logFileTextBox->setObjectName(QStringLiteral("LogFileTextBox"));
-    m_displayPeriodComboBox = new QComboBox(central);
-    m_displayPeriodComboBox->setObjectName(QStringLiteral("DisplayPeriodComboBox"));
-    m_stopAfterComboBox = new QComboBox(central);
+    m_comPortComboBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_comPortLabel->setBuddy(m_comPortComboBox);
+    auto *stopAfterLabel = new QLabel(QStringLiteral("Stop After:"), m_logToolbar);
+    stopAfterLabel->setObjectName(QStringLiteral("StopAfterLabel"));
+    stopAfterLabel->setContentsMargins(Margin * 3 / 2, 0, Margin / 2, 0);
+    m_stopAfterComboBox = new QComboBox(m_logToolbar);
     m_stopAfterComboBox->setObjectName(QStringLiteral("StopAfterComboBox"));
     m_stopAfterComboBox->setToolTip(QStringLiteral("Select 'Continuous' for non-stop recording"));
+    stopAfterLabel->setBuddy(m_stopAfterComboBox);
+    m_logToolbar->addWidget(m_comPortLabel);
+    m_logToolbar->addWidget(m_comPortComboBox);
+    m_logToolbar->addWidget(stopAfterLabel);
+    m_logToolbar->addWidget(m_stopAfterComboBox);
+    grid->addWidget(m_logToolbar, 0, 0, 1, 3);
 
-    const auto addLabelled = [&](const QString &caption, QWidget *field, int stretch = 0) {
-        auto *label = new QLabel(caption, central);
-        label->setBuddy(field);
-        options->addWidget(label);
-        options->addWidget(field, stretch);
-    };
-    addLabelled(QStringLiteral("Port:"), m_comPortComboBox);
-    addLabelled(QStringLiteral("Display Period:"), m_displayPeriodComboBox);
-    addLabelled(QStringLiteral("Stop After:"), m_stopAfterComboBox);
-    options->addStretch(1);
-    layout->addLayout(options);
-
-    options = new QHBoxLayout;
-    addLabelled(QStringLiteral("Log File:"), m_logFileTextBox, 1);
-    layout->addLayout(options);
-
-    auto *counts = new QHBoxLayout;
+    // Left: the unit and its latest counts.
+    auto *unitColumn = new QVBoxLayout;
+    m_unitPicture = new UnitPicture(frame);
+    unitColumn->addWidget(m_unitPicture, 1);
     const auto countLabel = [&](const QString &caption, const QString &name) {
-        auto *label = new QLabel(QStringLiteral("0"), central);
+        auto *captionLabel = new QLabel(caption, frame);
+        captionLabel->setAlignment(Qt::AlignHCenter);
+        auto *label = new QLabel(QStringLiteral("0"), frame);
         label->setObjectName(name);
+        label->setAlignment(Qt::AlignHCenter);
         QFont font = label->font();
-        font.setPointSizeF(font.pointSizeF() * 1.6);
+        font.setPointSizeF(font.pointSizeF() * 1.5);
         font.setBold(true);
         label->setFont(font);
-        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
-        counts->addWidget(new QLabel(caption, central));
-        counts->addWidget(label);
+        unitColumn->addWidget(captionLabel);
+        unitColumn->addWidget(label);
         return label;
     };
-    m_smallCountLabel = countLabel(QStringLiteral("Small:"), QStringLiteral("SmallCountLabel"));
-    m_largeCountLabel = countLabel(QStringLiteral("Large:"), QStringLiteral("LargeCountLabel"));
-    counts->addStretch(1);
-    layout->addLayout(counts);
+    m_smallCountLabel = countLabel(QStringLiteral("Small"), QStringLiteral("SmallCountLabel"));
+    m_largeCountLabel = countLabel(QStringLiteral("Large"), QStringLiteral("LargeCountLabel"));
+    unitColumn->addStretch(0);
+    grid->addLayout(unitColumn, 1, 0, 3, 1);
 
-    auto *splitter = new QSplitter(Qt::Vertical, central);
-    m_logPane = new LogPaneView(splitter);
+    m_logFileTextBox = new QLineEdit(frame);
+    m_logFileTextBox->setObjectName(QStringLiteral("LogFileTextBox"));
+    m_logFileTextBox->setToolTip(QStringLiteral("The log file"));
+    m_fileOpenButton = new QPushButton(QStringLiteral("Browse"), frame);
+    m_fileOpenButton->setObjectName(QStringLiteral("FileOpenButton"));
+    m_deleteLogCheckBox = new QCheckBox(QStringLiteral("Delete log before recording"), frame);
+    m_deleteLogCheckBox->setObjectName(QStringLiteral("DeleteLogCheckBox"));
+    m_logPane = new LogPaneView(frame);
     m_logPane->setObjectName(QStringLiteral("LogRichTextBox"));
-    auto *chartBox = new QWidget(splitter);
-    auto *chartLayout = new QVBoxLayout(chartBox);
-    chartLayout->setContentsMargins(0, 0, 0, 0);
-    m_chartArea = new QFrame(chartBox);
-    m_chartArea->setObjectName(QStringLiteral("ChartControl"));
+
+    grid->addWidget(m_logFileTextBox, 1, 1);
+    grid->addWidget(m_fileOpenButton, 1, 2);
+    grid->addWidget(m_deleteLogCheckBox, 2, 1, 1, 2);
+    grid->addWidget(m_logPane, 3, 1, 1, 2);
+    grid->setRowStretch(3, 1);
+    grid->setColumnStretch(1, 1);
+}
+
+void MainWindow::buildChartFrame(QWidget *parent)
+{
+    m_chartFrame = framed(parent, QStringLiteral("ChartFrame"));
+    auto *chartLayout = new QVBoxLayout(m_chartFrame);
+    chartLayout->setContentsMargins(Margin, Margin, Margin, Margin);
+    chartLayout->setSpacing(Margin);
+
+    m_chartToolbar = new QToolBar(m_chartFrame);
+    m_chartToolbar->setObjectName(QStringLiteral("ChartToolbar"));
+    auto *periodLabel = new QLabel(QStringLiteral("Display Period:"), m_chartToolbar);
+    periodLabel->setObjectName(QStringLiteral("DisplayPeriodLabel"));
+    periodLabel->setContentsMargins(Margin, 0, Margin / 2, 0);
+    m_displayPeriodComboBox = new QComboBox(m_chartToolbar);
+    m_displayPeriodComboBox->setObjectName(QStringLiteral("DisplayPeriodComboBox"));
+    periodLabel->setBuddy(m_displayPeriodComboBox);
+    m_chartToolbar->addWidget(periodLabel);
+    m_chartToolbar->addWidget(m_displayPeriodComboBox);
+
+    m_chartArea = framed(m_chartFrame, QStringLiteral("ChartControl"));
     m_chartArea->setMinimumHeight(120);
-    static_cast<QFrame *>(m_chartArea)->setFrameShape(QFrame::StyledPanel);
-    m_chartSlider = new QSlider(Qt::Horizontal, chartBox);
+    m_chartSlider = new QSlider(Qt::Horizontal, m_chartFrame);
     m_chartSlider->setObjectName(QStringLiteral("ChartSlider"));
     m_chartSlider->setTickPosition(QSlider::TicksBelow);
+
+    chartLayout->addWidget(m_chartToolbar);
     chartLayout->addWidget(m_chartArea, 1);
     chartLayout->addWidget(m_chartSlider);
-    splitter->addWidget(m_logPane);
-    splitter->addWidget(chartBox);
-    splitter->setStretchFactor(0, 1);
-    splitter->setStretchFactor(1, 2);
-    layout->addWidget(splitter, 1);
+}
 
-    setCentralWidget(central);
-
-    m_numSamplesPanel = new QLabel(this);
-    m_numSamplesPanel->setObjectName(QStringLiteral("NumSamples"));
-    statusBar()->addPermanentWidget(m_numSamplesPanel);
-
-    resize(900, 640);
+QLabel *MainWindow::numSamplesPanel() const
+{
+    return m_statusPanels->panel(QStringLiteral("NumSamples"));
 }
 
 void MainWindow::wireParts()
 {
     m_logWriter->setPane(m_logPane);
 
-    connect(m_receiveHandler, &ReceiveHandler::lineReceived, this,
-            [this](const QString &line) { m_processor->ProcessSample(SampleNewLine, line); });
+    // Only lines of a running recording count; what arrives after a stop is dropped.
+    connect(m_receiveHandler, &ReceiveHandler::activity, this, [this] {
+        if (m_processor->IsRecording())
+            m_statusPanels->ShowLoggingActivity();
+    });
+    connect(m_receiveHandler, &ReceiveHandler::lineReceived, this, [this](const QString &line) {
+        if (m_processor->IsRecording() && !m_processor->IsDemo())
+            m_processor->ProcessSample(SampleNewLine, line);
+    });
+    connect(m_demoSource, &DemoSampleSource::sampleGenerated, this, [this](const QString &line) {
+        if (m_processor->IsRecording() && m_processor->IsDemo())
+            m_processor->ProcessSample(SampleNewLine, line);
+    });
+    m_processor->setDemoResetHook([this] {
+        qint32 small = 0;
+        qint32 large = 0;
+        m_demoSource->GenerateDemoSample(small, large, true);
+    });
+
     connect(m_processor, &SampleProcessor::countTextsChanged, this,
             [this](const QString &largeText, const QString &smallText) {
                 m_largeCountLabel->setText(largeText);
                 m_smallCountLabel->setText(smallText);
-                m_largeCountLabel->repaint();
-                m_smallCountLabel->repaint();
             });
-    connect(m_processor, &SampleProcessor::numSamplesTextChanged, m_numSamplesPanel,
-            &QLabel::setText);
-
-    // Until the recording controller takes this over, a vanished port is at least reported.
-    connect(m_serialPort, &SerialPort::portLost, this,
-            [this](const QString &description) { m_notifier->showError(description); });
+    connect(m_processor, &SampleProcessor::numSamplesTextChanged, this,
+            [this](const QString &text) {
+                m_statusPanels->setText(QStringLiteral("NumSamples"), text);
+            });
 
     connect(m_sliderModel, &SliderModel::changed, this, &MainWindow::syncSliderFromModel);
     syncSliderFromModel();
     connect(m_chartSlider, &QSlider::valueChanged, this, &MainWindow::sliderChangedByUser);
     connect(m_displayPeriodComboBox, &QComboBox::currentIndexChanged, this,
             &MainWindow::displayPeriodChanged);
-    connect(m_stopAfterComboBox, &QComboBox::currentIndexChanged, this, [this](int index) {
-        m_processor->setStopAfterLimit(index < 0 ? 0
-                                                 : m_stopAfterComboBox->itemData(index).toInt());
-    });
 }
 
 void MainWindow::FillComPortList()
@@ -237,6 +344,65 @@ void MainWindow::displayPeriodChanged(int index)
         m_processor->handleDisplayPeriodChanged(std::nullopt);
     else
         m_processor->handleDisplayPeriodChanged(m_displayPeriodComboBox->itemData(index).toInt());
+}
+
+void MainWindow::loadTestGraphData()
+{
+    m_processor->ProcessSample(SampleReset);
+    m_statusPanels->setText(QStringLiteral("Message"),
+                            QStringLiteral("Generating random chart data..."));
+    const QDateTime start = m_environment.clock->now();
+    const qint32 count = std::min(m_chartModel->rowCount(), SampleStore::MaxStoredSamples);
+    for (qint32 i = 1; i <= count; ++i) {
+        qint32 small = 0;
+        qint32 large = 0;
+        m_demoSource->GenerateDemoSample(small, large, false);
+        m_processor->addLoadedSample(small * 100, large * 100, start.addSecs(60 * qint64(i - 1)));
+    }
+    m_processor->ProcessSample(SampleRedraw);
+    m_statusPanels->setText(QStringLiteral("Message"), QString());
+}
+
+void MainWindow::clearTestGraphData()
+{
+    m_processor->ProcessSample(SampleReset);
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    // Some window managers drop the always-on-top state on a restore: apply it again.
+    if (isMinimized()) {
+        m_wasMinimized = true;
+    } else if (m_wasMinimized) {
+        m_wasMinimized = false;
+        m_controller->LogToolbar_ButtonClick(QStringLiteral("AlwaysOnTop"));
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    shutDown();
+    event->accept();
+}
+
+void MainWindow::shutDown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    m_demoSource->SampleTimer().stop();
+    m_statusPanels->ProgressAnimationTimer().stop();
+    m_statusPanels->DownloadAnimationTimer().stop();
+    m_serialPort->setPortOpen(false);
+    if (m_logWriter->isOpen()) {
+        m_logWriter->WriteSummary(m_processor->SampleCount(), m_processor->statistics(),
+                                  m_processor->formats());
+        m_logWriter->close();
+    }
+    m_processor->setIsRecording(false);
 }
 
 } // namespace orvel

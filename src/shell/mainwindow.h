@@ -6,25 +6,37 @@
 
 #include <memory>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QSlider;
+class QToolBar;
 
 namespace orvel {
 
 class ChartDataModel;
+class DemoSampleSource;
+class KeyedToolbar;
 class LogFolder;
 class LogPaneView;
 class LogWriter;
+class Prompter;
 class ReceiveHandler;
+class RecordingController;
 class SampleProcessor;
 class SerialPort;
 class SliderModel;
+class Splitter;
+class StatusPanels;
+class UnitPicture;
 
-/// The main window: hosts the port list, the count labels, the log pane, the option lists, the
-/// chart area with its slider and the status bar, and wires them to the acquisition, processing
-/// and log objects it owns. It delegates all logic to them.
+/// The main window: the log area (log toolbar with the port and stop-after lists, the unit
+/// picture, the log file box, the delete option and the log pane) above the chart area (chart
+/// toolbar with the display period list, the chart and its slider), a splitter bar between them,
+/// and the status bar. It owns the acquisition, processing and log objects and wires them
+/// together; the commands live in the RecordingController.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -35,7 +47,7 @@ public:
     /// Port number of the selected port list entry, or 0 when nothing is selected.
     int selectedPortNumber() const;
 
-    // The parts, for the recording controller and for tests.
+    // The parts, for the commands and for tests.
     SerialPort &serialPort() { return *m_serialPort; }
     ReceiveHandler &receiveHandler() { return *m_receiveHandler; }
     SampleProcessor &processor() { return *m_processor; }
@@ -43,31 +55,55 @@ public:
     LogFolder &logFolder() { return *m_logFolder; }
     ChartDataModel &chartModel() { return *m_chartModel; }
     SliderModel &sliderModel() { return *m_sliderModel; }
+    DemoSampleSource &demoSource() { return *m_demoSource; }
+    StatusPanels &statusPanels() { return *m_statusPanels; }
+    RecordingController &controller() { return *m_controller; }
+    Notifier &notifier() { return *m_notifier; }
+    Prompter &prompter() { return *m_prompter; }
     const ShellEnvironment &environment() const { return m_environment; }
 
+    KeyedToolbar *logToolbar() const { return m_logToolbar; }
+    QToolBar *chartToolbar() const { return m_chartToolbar; }
+    QWidget *chartFrame() const { return m_chartFrame; }
+    QWidget *chartArea() const { return m_chartArea; }
+    Splitter *splitter() const { return m_splitter; }
+    QLabel *ComPortLabel() const { return m_comPortLabel; }
     QComboBox *ComPortComboBox() const { return m_comPortComboBox; }
     QComboBox *DisplayPeriodComboBox() const { return m_displayPeriodComboBox; }
     QComboBox *StopAfterComboBox() const { return m_stopAfterComboBox; }
     QLineEdit *LogFileTextBox() const { return m_logFileTextBox; }
+    QPushButton *FileOpenButton() const { return m_fileOpenButton; }
+    QCheckBox *DeleteLogCheckBox() const { return m_deleteLogCheckBox; }
     QLabel *LargeCountLabel() const { return m_largeCountLabel; }
     QLabel *SmallCountLabel() const { return m_smallCountLabel; }
     LogPaneView *LogRichTextBox() const { return m_logPane; }
+    UnitPicture *UnitPictureBox() const { return m_unitPicture; }
     QSlider *ChartSlider() const { return m_chartSlider; }
-    QLabel *numSamplesPanel() const { return m_numSamplesPanel; }
+    QLabel *numSamplesPanel() const;
 
     /// Probes COM1 to COM16 and appends what it finds to the port list.
     void FillComPortList();
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
 private:
-    void buildWidgets();
+    void buildLogFrame(QWidget *parent);
+    void buildChartFrame(QWidget *parent);
     void wireParts();
     void syncSliderFromModel();
     void sliderChangedByUser(int value);
     void displayPeriodChanged(int index);
+    void loadTestGraphData();
+    void clearTestGraphData();
+    void shutDown();
 
     ShellEnvironment m_environment;
     std::unique_ptr<Notifier> m_ownNotifier;
     Notifier *m_notifier = nullptr;
+    std::unique_ptr<Prompter> m_ownPrompter;
+    Prompter *m_prompter = nullptr;
 
     std::unique_ptr<LogFolder> m_logFolder;
     LogWriter *m_logWriter = nullptr;
@@ -76,18 +112,30 @@ private:
     SampleProcessor *m_processor = nullptr;
     SerialPort *m_serialPort = nullptr;
     ReceiveHandler *m_receiveHandler = nullptr;
+    DemoSampleSource *m_demoSource = nullptr;
+    StatusPanels *m_statusPanels = nullptr;
+    RecordingController *m_controller = nullptr;
 
+    Splitter *m_splitter = nullptr;
+    KeyedToolbar *m_logToolbar = nullptr;
+    QToolBar *m_chartToolbar = nullptr;
+    QWidget *m_chartFrame = nullptr;
+    QLabel *m_comPortLabel = nullptr;
     QComboBox *m_comPortComboBox = nullptr;
     QComboBox *m_displayPeriodComboBox = nullptr;
     QComboBox *m_stopAfterComboBox = nullptr;
     QLineEdit *m_logFileTextBox = nullptr;
+    QPushButton *m_fileOpenButton = nullptr;
+    QCheckBox *m_deleteLogCheckBox = nullptr;
     QLabel *m_largeCountLabel = nullptr;
     QLabel *m_smallCountLabel = nullptr;
     LogPaneView *m_logPane = nullptr;
+    UnitPicture *m_unitPicture = nullptr;
     QWidget *m_chartArea = nullptr;
     QSlider *m_chartSlider = nullptr;
-    QLabel *m_numSamplesPanel = nullptr;
     bool m_syncingSlider = false;
+    bool m_wasMinimized = false;
+    bool m_shutDown = false;
 };
 
 } // namespace orvel

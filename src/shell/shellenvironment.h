@@ -11,6 +11,7 @@
 namespace orvel {
 
 class Notifier;
+class Prompter;
 
 /// Everything the main window takes from its surroundings, gathered so that tests can freeze the
 /// clock, point COM1 at a pseudo-terminal, use a temporary documents folder and record messages
@@ -24,6 +25,8 @@ struct ShellEnvironment
     QLocale locale;
     /// Where failures are reported; null means message boxes over the main window.
     Notifier *notifier = nullptr;
+    /// Where questions are asked; null means modal message boxes over the main window.
+    Prompter *prompter = nullptr;
 };
 
 } // namespace orvel

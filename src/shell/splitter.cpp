@@ -1,0 +1,116 @@
+#include "shell/splitter.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace orvel {
+
+Splitter::Splitter(QWidget *parent)
+    : QSplitter(Qt::Vertical, parent)
+{
+    setHandleWidth(6);
+    setChildrenCollapsible(false);
+    // The bar moves when it is released, so the chart redraws once per drag.
+    setOpaqueResize(false);
+}
+
+QSplitterHandle *Splitter::createHandle()
+{
+    return new SplitterBar(orientation(), this);
+}
+
+int Splitter::barPosition() const
+{
+    return count() > 1 ? handle(1)->y() : 0;
+}
+
+void Splitter::setBarPosition(int pixels)
+{
+    moveSplitter(LimitPosition(pixels), 1);
+}
+
+int Splitter::barPositionTwips() const
+{
+    return barPosition() * 1440 / std::max(1, logicalDpiY());
+}
+
+void Splitter::setBarPositionTwips(int twips)
+{
+    setBarPosition(twips * logicalDpiY() / 1440);
+}
+
+int Splitter::LimitPosition(int position, bool *outOfRange) const
+{
+    const int thickness = handleWidth();
+    const int low = thickness + m_minBorder;
+    const int high = height() - m_maxBorder - 2 * thickness;
+    if (outOfRange)
+        *outOfRange = position < low || position > high;
+    return std::min(std::max(position, low), high);
+}
+
+void Splitter::resizeEvent(QResizeEvent *event)
+{
+    QSplitter::resizeEvent(event);
+    // A smaller window must not leave the bar beyond its limits.
+    if (count() > 1 && barPosition() != LimitPosition(barPosition()))
+        moveSplitter(LimitPosition(barPosition()), 1);
+}
+
+SplitterBar::SplitterBar(Qt::Orientation orientation, Splitter *parent)
+    : QSplitterHandle(orientation, parent)
+    , m_splitter(parent)
+{
+    setToolTip(QStringLiteral("Drag and drop to change proportions"));
+    setCursor(Qt::SizeVerCursor);
+}
+
+void SplitterBar::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QPalette::ColorRole role = m_dragging ? QPalette::Dark : QPalette::Button;
+    painter.fillRect(rect(), palette().color(role));
+    // Grip dots in the middle.
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(palette().color(m_dragging ? QPalette::Light : QPalette::Mid));
+    const QPoint centre = rect().center();
+    for (int i = -2; i <= 2; ++i)
+        painter.drawEllipse(QPoint(centre.x() + i * 6, centre.y()), 1, 1);
+}
+
+int SplitterBar::positionFor(QMouseEvent *event) const
+{
+    return mapToParent(event->position().toPoint()).y() - m_grabOffset;
+}
+
+void SplitterBar::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_dragging = true;
+    m_grabOffset = event->position().toPoint().y();
+    raise();
+    update();
+}
+
+void SplitterBar::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_dragging)
+        return;
+    bool outOfRange = false;
+    const int position = m_splitter->LimitPosition(positionFor(event), &outOfRange);
+    setCursor(outOfRange ? Qt::ForbiddenCursor : Qt::SizeVerCursor);
+    move(x(), position);
+}
+
+void SplitterBar::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (!m_dragging)
+        return;
+    m_dragging = false;
+    setCursor(Qt::SizeVerCursor);
+    m_splitter->setBarPosition(positionFor(event));
+    update();
+}
+
+} // namespace orvel

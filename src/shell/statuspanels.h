@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPixmap>
+#include <QTimer>
+
+#include <functional>
+
+class QLabel;
+class QStatusBar;
+
+namespace orvel {
+
+class Clock;
+class LocaleFormats;
+
+/// The main window's status bar: six panels by key ("Animations", "Message", "NumSamples",
+/// "Version", "Date", "Time") and the two activity indicators of the first panel — the waiting
+/// animation while a recording waits for the next reading, and a short logging animation each
+/// time a reading line arrives. The date and time panels are kept current by a timer.
+class StatusPanels : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int ProgressFrameCount = 13; ///< waiting frames, 43 × 9 pixels
+    static constexpr int ActivityFrameCount = 8;  ///< logging frames, 43 × 20 pixels
+    static constexpr int ProgressIntervalMs = 150;
+    static constexpr int ActivityIntervalMs = 100;
+
+    /// `isRecording` tells whether a recording runs when a logging run ends.
+    StatusPanels(QStatusBar *bar, const Clock &clock, const LocaleFormats &formats,
+                 std::function<bool()> isRecording, QObject *parent = nullptr);
+    ~StatusPanels() override;
+
+    /// The panel of `key`, or null for an unknown key.
+    QLabel *panel(const QString &key) const;
+    QString text(const QString &key) const;
+    void setText(const QString &key, const QString &text);
+
+    void ShowWaitingForData(bool on);
+    void ShowLoggingActivity();
+
+    QTimer &ProgressAnimationTimer() { return m_progressTimer; }
+    QTimer &DownloadAnimationTimer() { return m_activityTimer; }
+    int ProgressFrame() const { return m_progressFrame; }
+    int ActivityFrame() const { return m_activityFrame; }
+    int ActivityCycles() const { return m_activityCycles; }
+    /// Whether the animations panel shows a frame (and which, 1-based; 0 for none).
+    int shownFrame() const { return m_shownFrame; }
+
+    void ProgressAnimationTimer_Timer();
+    void DownloadAnimationTimer_Timer();
+    /// Puts the current date and time into their panels.
+    void refreshClock();
+
+    /// The frames, drawn by the program.
+    static QList<QPixmap> progressFrames();
+    static QList<QPixmap> activityFrames();
+
+private:
+    void showFrame(const QPixmap *frame, int number);
+
+    QStatusBar *m_bar;
+    const Clock &m_clock;
+    const LocaleFormats &m_formats;
+    std::function<bool()> m_isRecording;
+    QList<QLabel *> m_panels;
+    QStringList m_keys;
+    QList<QPixmap> m_progressFrames;
+    QList<QPixmap> m_activityFrames;
+    QTimer m_progressTimer;
+    QTimer m_activityTimer;
+    QTimer m_clockTimer;
+    int m_progressFrame = 0;
+    int m_activityFrame = 0;
+    int m_activityCycles = 0;
+    int m_shownFrame = 0;
+};
+
+} // namespace orvel

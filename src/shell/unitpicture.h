@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QWidget>
+
+namespace orvel {
+
+/// A drawing of the particle counter unit, beside the log pane.
+class UnitPicture : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit UnitPicture(QWidget *parent = nullptr);
+    QSize sizeHint() const override { return {96, 150}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
+} // namespace orvel

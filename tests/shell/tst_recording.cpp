@@ -4,12 +4,10 @@
 #include "acquisition/receivehandler.h"
 #include "acquisition/serialport.h"
 #include "charting/sampleprocessor.h"
-#include "common/notifier.h"
-#include "countersimulator.h"
 #include "logfile/logwriter.h"
 #include "shell/logpaneview.h"
 #include "shell/mainwindow.h"
-#include "testsupport.h"
+#include "shellfixture.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -55,7 +53,6 @@ class TestRecording : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void init();
-    void cleanup();
     void listsThePseudoTerminalAsCom1();
     void recordsThreeReadings_data();
     void recordsThreeReadings();
@@ -65,44 +62,15 @@ private:
     /// Plays the recording controller's part: opens the selected port and the log.
     void startRecording(MainWindow &window);
     void stopRecording(MainWindow &window);
-    ShellEnvironment environment();
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<CounterSimulator> m_unit;
-    std::unique_ptr<FixedClock> m_clock;
-    RecordingNotifier m_notifier;
-    QString m_logPath;
+    std::unique_ptr<test::ShellFixture> m_fixture;
 };
 
 void TestRecording::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_unit = std::make_unique<CounterSimulator>();
-    QVERIFY2(m_unit->open(), qPrintable(m_unit->errorString()));
-    m_clock = std::make_unique<FixedClock>(test::frozenTime());
-    m_notifier.messages.clear();
-    m_logPath = m_dir->filePath(QStringLiteral("Orvel Logs/OrveaLog.txt"));
+    m_fixture = std::make_unique<test::ShellFixture>();
+    QVERIFY2(m_fixture->unitOpened, qPrintable(m_fixture->unit->errorString()));
 }
-
-void TestRecording::cleanup()
-{
-    m_unit.reset();
-}
-
-ShellEnvironment TestRecording::environment()
-{
-    ShellEnvironment environment;
-    environment.clock = m_clock.get();
-    // Only COM1 exists: the pseudo-terminal. Every other port points into an empty folder.
-    environment.portMap.setDeviceRoot(m_dir->filePath(QStringLiteral("dev")));
-    environment.portMap.setOverride(1, m_unit->devicePath());
-    environment.documentsFolder = [this] { return m_dir->path(); };
-    environment.locale = QLocale(QStringLiteral("en_GB"));
-    environment.notifier = &m_notifier;
-    return environment;
-}
-
 void TestRecording::startRecording(MainWindow &window)
 {
     SerialPort &port = window.serialPort();
@@ -128,15 +96,15 @@ void TestRecording::stopRecording(MainWindow &window)
 
 void TestRecording::listsThePseudoTerminalAsCom1()
 {
-    MainWindow window(environment());
+    MainWindow window(m_fixture->environment());
     QCOMPARE(window.ComPortComboBox()->count(), 1);
     QCOMPARE(window.ComPortComboBox()->itemText(0), QStringLiteral("COM1"));
     QCOMPARE(window.ComPortComboBox()->itemData(0).toInt(), 1);
     QVERIFY(window.ComPortComboBox()
                 ->itemData(0, Qt::ToolTipRole)
                 .toString()
-                .contains(m_unit->devicePath()));
-    QCOMPARE(window.LogFileTextBox()->text(), m_logPath);
+                .contains(m_fixture->unit->devicePath()));
+    QCOMPARE(window.LogFileTextBox()->text(), m_fixture->logPath());
     QCOMPARE(window.LargeCountLabel()->text(), QStringLiteral("0"));
     QVERIFY(window.numSamplesPanel()->text().isEmpty());
 }
@@ -153,7 +121,7 @@ void TestRecording::recordsThreeReadings_data()
 void TestRecording::recordsThreeReadings()
 {
     QFETCH(QList<QByteArray>, reads);
-    MainWindow window(environment());
+    MainWindow window(m_fixture->environment());
     startRecording(window);
 
     // Wait until the logger has taken each piece in before sending the next one, so the pieces
@@ -163,7 +131,7 @@ void TestRecording::recordsThreeReadings()
             [&taken](const QString &line) { taken += line.size(); });
     qsizetype sent = 0;
     for (const QByteArray &read : reads) {
-        m_unit->sendRaw(read);
+        m_fixture->unit->sendRaw(read);
         sent += read.size();
         QTRY_COMPARE(taken + window.receiveHandler().pendingText().size(), sent);
     }
@@ -174,10 +142,10 @@ void TestRecording::recordsThreeReadings()
              QStringLiteral("Samples received: 3  (on graph: 1 - 3)"));
     stopRecording(window);
 
-    QFile log(m_logPath);
+    QFile log(m_fixture->logPath());
     QVERIFY(log.open(QIODevice::ReadOnly));
     QCOMPARE(log.readAll(), ExpectedLog);
-    QVERIFY(m_notifier.messages.isEmpty());
+    QVERIFY(m_fixture->notifier.messages.isEmpty());
     QString pane = QString::fromLatin1(ExpectedLog);
     pane.remove(u'\r');
     QCOMPARE(window.LogRichTextBox()->toPlainText(), pane);
@@ -185,15 +153,15 @@ void TestRecording::recordsThreeReadings()
 
 void TestRecording::badLineChangesNothingAndLaterLinesArrive()
 {
-    MainWindow window(environment());
+    MainWindow window(m_fixture->environment());
     startRecording(window);
-    m_unit->sendRaw("12,3\r\nabc\r\n12,x\r\n13,2\r\n");
+    m_fixture->unit->sendRaw("12,3\r\nabc\r\n12,x\r\n13,2\r\n");
     QTRY_COMPARE(window.processor().SampleCount(), 2);
-    QCOMPARE(m_notifier.messages.size(), 2);
-    QVERIFY(m_notifier.messages[0].contains(QStringLiteral("abc")));
-    QVERIFY(m_notifier.messages[1].contains(QStringLiteral("12,x")));
+    QCOMPARE(m_fixture->notifier.messages.size(), 2);
+    QVERIFY(m_fixture->notifier.messages[0].contains(QStringLiteral("abc")));
+    QVERIFY(m_fixture->notifier.messages[1].contains(QStringLiteral("12,x")));
     stopRecording(window);
-    QFile log(m_logPath);
+    QFile log(m_fixture->logPath());
     QVERIFY(log.open(QIODevice::ReadOnly));
     const QByteArray text = log.readAll();
     QVERIFY(text.startsWith("Small\tLarge\tDate/Time\r\n1200\t300\t05/12/2026 07:50:20\r\n"

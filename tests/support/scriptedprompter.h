@@ -1,0 +1,31 @@
+#pragma once
+
+#include "shell/prompter.h"
+
+#include <QList>
+#include <QStringList>
+
+namespace orvel::test {
+
+/// Answers the program's questions from a script and remembers what was asked. An unscripted
+/// question is answered with its default button.
+class ScriptedPrompter : public Prompter
+{
+public:
+    QMessageBox::StandardButton ask(QMessageBox::Icon icon, const QString &title,
+                                    const QString &text, QMessageBox::StandardButtons,
+                                    QMessageBox::StandardButton defaultButton) override
+    {
+        icons.append(icon);
+        titles.append(title);
+        texts.append(text);
+        return answers.isEmpty() ? defaultButton : answers.takeFirst();
+    }
+
+    QList<QMessageBox::StandardButton> answers;
+    QList<QMessageBox::Icon> icons;
+    QStringList titles;
+    QStringList texts;
+};
+
+} // namespace orvel::test

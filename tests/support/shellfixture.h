@@ -1,0 +1,57 @@
+#pragma once
+
+#include "common/clock.h"
+#include "common/notifier.h"
+#include "countersimulator.h"
+#include "scriptedprompter.h"
+#include "shell/shellenvironment.h"
+#include "testsupport.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace orvel::test {
+
+/// What a main window test runs against: the simulator as COM1 (every other port absent), a
+/// temporary documents folder, time frozen at 5 December 2026 07:50:20, recorded messages and
+/// scripted answers. British English, so the log's time stamps read "05/12/2026 07:50:20".
+struct ShellFixture
+{
+    ShellFixture()
+    {
+        unit = std::make_unique<CounterSimulator>();
+        unitOpened = unit->open();
+    }
+
+    ShellEnvironment environment(bool withUnit = true)
+    {
+        ShellEnvironment environment;
+        environment.clock = &clock;
+        environment.portMap.setDeviceRoot(dir.filePath(QStringLiteral("dev")));
+        if (withUnit)
+            environment.portMap.setOverride(1, unit->devicePath());
+        environment.documentsFolder = [this] { return dir.path(); };
+        environment.locale = QLocale(QStringLiteral("en_GB"));
+        environment.notifier = &notifier;
+        environment.prompter = &prompter;
+        return environment;
+    }
+
+    QString logPath() const { return dir.filePath(QStringLiteral("Orvel Logs/OrveaLog.txt")); }
+
+    QByteArray logBytes() const
+    {
+        QFile file(logPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir dir;
+    FixedClock clock{frozenTime()};
+    RecordingNotifier notifier;
+    ScriptedPrompter prompter;
+    std::unique_ptr<CounterSimulator> unit;
+    bool unitOpened = false;
+};
+
+} // namespace orvel::test

@@ -1,0 +1,542 @@
+#include "charting/chartcontrol.h"
+
+#include "charting/barplottable.h"
+#include "charting/categorylabelpicker.h"
+#include "charting/chartdatamodel.h"
+#include "common/notifier.h"
+
+#include <qcustomplot.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QToolTip>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <limits>
+
+namespace orvel {
+
+namespace {
+constexpr double NoValue = std::numeric_limits<double>::quiet_NaN();
+const QColor LargeColor(0xE0, 0x5A, 0x2B);
+const QColor SmallColor(0x2F, 0x80, 0xD0);
+constexpr std::array<Statistic, 3> AllStatistics = {Statistic::Minimum, Statistic::Maximum,
+                                                    Statistic::Mean};
+
+int statIndex(Statistic statistic)
+{
+    switch (statistic) {
+    case Statistic::Minimum:
+        return 0;
+    case Statistic::Maximum:
+        return 1;
+    case Statistic::Mean:
+        return 2;
+    }
+    return 0;
+}
+
+bool validSeries(qint32 series)
+{
+    return series == LargeSeries || series == SmallSeries;
+}
+
+QColor seriesColor(qint32 series)
+{
+    return series == LargeSeries ? LargeColor : SmallColor;
+}
+
+QColor withAlpha(QColor color, int alpha)
+{
+    color.setAlpha(alpha);
+    return color;
+}
+
+QString defaultSaveFile(QWidget *parent, const QString &caption, const QString &filter)
+{
+    return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
+}
+} // namespace
+
+ChartControl::ChartControl(ChartDataModel &model, QWidget *parent)
+    : QWidget(parent)
+    , m_model(model)
+    , m_chooseFile(defaultSaveFile)
+{
+    setObjectName(QStringLiteral("ChartControl"));
+    buildPlot();
+    connect(&m_model, &ChartDataModel::changed, this, &ChartControl::redraw);
+    redraw();
+}
+
+ChartControl::~ChartControl() = default;
+
+void ChartControl::buildPlot()
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_plot = new QCustomPlot(this);
+    layout->addWidget(m_plot);
+    m_plot->setLocale(locale());
+    m_plot->setAutoAddPlottableToLegend(false);
+    m_plot->setNotAntialiasedElements(QCP::aeAxes | QCP::aeGrid | QCP::aeSubGrid | QCP::aeFills);
+    m_plot->setPlottingHint(QCP::phFastPolylines, true);
+
+    QCPAxis *x = m_plot->xAxis;
+    QCPAxis *y = m_plot->yAxis;
+    m_ticker = QSharedPointer<QCPAxisTickerText>::create();
+    x->setTicker(m_ticker);
+    y->setNumberFormat(QStringLiteral("f"));
+    y->setNumberPrecision(0);
+    y->setRange(0, 10);
+
+    for (qint32 series : {LargeSeries, SmallSeries}) {
+        QCPGraph *graph = m_plot->addGraph(x, y);
+        graph->setAdaptiveSampling(true);
+        m_graphs[size_t(series - 1)] = graph;
+    }
+    m_bars = new BarPlottable(x, y);
+    m_bars->setSeriesColors(LargeColor, SmallColor);
+    m_bars->setSeriesValues(&m_values[0], &m_values[1]);
+    for (qint32 series : {LargeSeries, SmallSeries}) {
+        // Empty graphs that only stand for their series in the legend.
+        QCPGraph *entry = m_plot->addGraph(x, y);
+        entry->setPen(QPen(seriesColor(series), 2));
+        entry->setBrush(withAlpha(seriesColor(series), 110));
+        m_legendEntries[size_t(series - 1)] = entry;
+        for (int k = 0; k < 3; ++k) {
+            auto *line = new QCPItemStraightLine(m_plot);
+            line->setClipToAxisRect(true);
+            line->setPen(QPen(seriesColor(series).darker(115), 1.5, Qt::DashLine));
+            line->setVisible(false);
+            m_statLines[size_t(series - 1)][size_t(k)] = line;
+            auto *text = new QCPItemText(m_plot);
+            text->position->setTypeX(QCPItemPosition::ptAxisRectRatio);
+            text->position->setTypeY(QCPItemPosition::ptPlotCoords);
+            text->setPositionAlignment(Qt::AlignRight | Qt::AlignBottom);
+            text->setColor(seriesColor(series).darker(115));
+            text->setClipToAxisRect(true);
+            text->setVisible(false);
+            m_statTexts[size_t(series - 1)][size_t(k)] = text;
+        }
+    }
+    m_plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignLeft);
+
+    const QFontMetrics metrics(x->tickLabelFont());
+    m_labelPixels = std::max(metrics.horizontalAdvance(QStringLiteral("00:00")),
+                             metrics.horizontalAdvance(QStringLiteral("28/12/2026"))) +
+                    14;
+
+    m_plot->setMouseTracking(true);
+    connect(m_plot, &QCustomPlot::mouseMove, this, &ChartControl::showPointTip);
+    m_plot->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_plot, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        QMenu *menu = createContextMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(m_plot->mapToGlobal(at));
+    });
+    // The row labels shown depend on the plot's width.
+    connect(m_plot, &QCustomPlot::beforeReplot, this, &ChartControl::updateCategoryAxis);
+    applyLook();
+}
+
+void ChartControl::applyLook()
+{
+    const QPalette palette = this->palette();
+    const QColor text = palette.color(QPalette::Text);
+    m_plot->setBackground(palette.brush(QPalette::Base));
+    for (QCPAxis *axis : {m_plot->xAxis, m_plot->yAxis}) {
+        axis->setBasePen(QPen(withAlpha(text, 160), 1));
+        axis->setTickPen(QPen(withAlpha(text, 160), 1));
+        axis->setSubTickPen(QPen(withAlpha(text, 100), 1));
+        axis->setTickLabelColor(text);
+        axis->setLabelColor(text);
+        axis->grid()->setPen(QPen(withAlpha(text, 40), 1, Qt::SolidLine));
+        axis->grid()->setSubGridPen(QPen(withAlpha(text, 22), 1, Qt::DotLine));
+        axis->grid()->setZeroLinePen(Qt::NoPen);
+    }
+    m_plot->xAxis->setSubTicks(false);
+    m_plot->legend->setBrush(withAlpha(palette.color(QPalette::Base), 220));
+    m_plot->legend->setBorderPen(QPen(withAlpha(text, 90)));
+    m_plot->legend->setTextColor(text);
+}
+
+void ChartControl::setChartType(ChartType type)
+{
+    m_type = type;
+    redraw();
+}
+
+void ChartControl::setStacking(bool stacking)
+{
+    m_stacking = stacking;
+    redraw();
+}
+
+void ChartControl::setProjection(Projection projection)
+{
+    m_projection = projection;
+    redraw();
+}
+
+void ChartControl::setLegendShown(bool shown)
+{
+    m_legendShown = shown;
+    redraw();
+}
+
+bool ChartControl::isSeriesExcluded(qint32 series) const
+{
+    return validSeries(series) && m_excluded[size_t(series - 1)];
+}
+
+void ChartControl::setSeriesExcluded(qint32 series, bool excluded)
+{
+    if (!validSeries(series))
+        return;
+    m_excluded[size_t(series - 1)] = excluded;
+    redraw();
+}
+
+StatLineStyle ChartControl::statLineStyle(qint32 series, Statistic statistic) const
+{
+    if (!validSeries(series))
+        return StatLineStyle::None;
+    return m_statStyles[size_t(series - 1)][size_t(statIndex(statistic))];
+}
+
+void ChartControl::setStatLineStyle(qint32 series, Statistic statistic, StatLineStyle style)
+{
+    if (!validSeries(series))
+        return;
+    m_statStyles[size_t(series - 1)][size_t(statIndex(statistic))] = style;
+    redraw();
+}
+
+bool ChartControl::statLinesAvailable(ChartType type, qint32 series)
+{
+    if (series == SmallSeries)
+        return type == ChartType::Line;
+    if (series == LargeSeries)
+        return type == ChartType::Line || type == ChartType::Combo2D;
+    return false;
+}
+
+bool ChartControl::statLineShown(qint32 series, Statistic statistic) const
+{
+    return validSeries(series) && statLineStyle(series, statistic) == StatLineStyle::Dashed &&
+           statLinesAvailable(m_type, series) && !isSeriesExcluded(series) &&
+           m_statistics[size_t(series - 1)].count > 0;
+}
+
+std::optional<double> ChartControl::statisticValue(qint32 series, Statistic statistic) const
+{
+    if (!validSeries(series))
+        return std::nullopt;
+    const Statistics &s = m_statistics[size_t(series - 1)];
+    if (s.count == 0)
+        return std::nullopt;
+    switch (statistic) {
+    case Statistic::Minimum:
+        return s.minimum;
+    case Statistic::Maximum:
+        return s.maximum;
+    case Statistic::Mean:
+        return s.mean;
+    }
+    return std::nullopt;
+}
+
+qint32 ChartControl::drawnPointCount(qint32 series) const
+{
+    return validSeries(series) ? m_drawnPoints[size_t(series - 1)] : 0;
+}
+
+std::vector<std::pair<qint32, QString>> ChartControl::shownCategoryLabels() const
+{
+    return m_shownLabels;
+}
+
+double ChartControl::depthPixels() const
+{
+    return m_bars->lastDepth();
+}
+
+QPointF ChartControl::depthDirection() const
+{
+    return m_bars->depthDirection();
+}
+
+void ChartControl::redrawNow()
+{
+    redraw();
+    m_plot->replot(QCustomPlot::rpImmediateRefresh);
+}
+
+void ChartControl::readModel()
+{
+    const qint32 rows = m_model.rowCount();
+    for (qint32 series : {LargeSeries, SmallSeries}) {
+        std::vector<double> &v = values(series);
+        v.assign(size_t(std::max(rows, 0)), NoValue);
+        Statistics s;
+        double sum = 0;
+        if (series <= m_model.columnCount()) {
+            for (qint32 row = 1; row <= rows; ++row) {
+                const std::optional<double> value = m_model.value(row, series);
+                if (!value)
+                    continue;
+                v[size_t(row - 1)] = *value;
+                if (s.count == 0 || *value < s.minimum)
+                    s.minimum = *value;
+                if (s.count == 0 || *value > s.maximum)
+                    s.maximum = *value;
+                sum += *value;
+                ++s.count;
+            }
+        }
+        s.mean = s.count > 0 ? sum / s.count : 0;
+        m_statistics[size_t(series - 1)] = s;
+    }
+}
+
+void ChartControl::redraw()
+{
+    ++m_redraws;
+    readModel();
+
+    const bool large = !m_excluded[0];
+    const bool small = !m_excluded[1];
+    const bool threeD = m_type == ChartType::Bar3D || m_type == ChartType::Combo3D;
+    const bool combo = m_type == ChartType::Combo2D || m_type == ChartType::Combo3D;
+    const bool barType = m_type == ChartType::Bar2D || m_type == ChartType::Bar3D || combo;
+
+    // Lines, areas and steps through the plot's graphs (they thin dense lines themselves); the
+    // large line of the 2D combination too.
+    const bool stepStacked = m_type == ChartType::Step && m_stacking && large;
+    for (qint32 series : {LargeSeries, SmallSeries}) {
+        QCPGraph *graph = m_graphs[size_t(series - 1)];
+        const bool byGraph = m_type == ChartType::Line || m_type == ChartType::Area ||
+                             m_type == ChartType::Step ||
+                             (m_type == ChartType::Combo2D && series == LargeSeries);
+        const bool shown = byGraph && !m_excluded[size_t(series - 1)];
+        graph->setVisible(shown);
+        if (!shown) {
+            graph->data()->clear();
+            continue;
+        }
+        const std::vector<double> &v = values(series);
+        const bool onLarge = stepStacked && series == SmallSeries;
+        QVector<QCPGraphData> points;
+        points.reserve(qsizetype(v.size()));
+        for (size_t i = 0; i < v.size(); ++i) {
+            if (std::isnan(v[i]))
+                continue;
+            const double below =
+                onLarge && !std::isnan(values(LargeSeries)[i]) ? values(LargeSeries)[i] : 0.0;
+            points.append(QCPGraphData(double(i + 1), v[i] + below));
+        }
+        graph->data()->set(points, true);
+        const QColor color = seriesColor(series);
+        graph->setPen(QPen(color, m_type == ChartType::Line ? 1.6 : 1.2));
+        graph->setLineStyle(m_type == ChartType::Step ? QCPGraph::lsStepCenter : QCPGraph::lsLine);
+        graph->setChannelFillGraph(onLarge ? m_graphs[0] : nullptr);
+        graph->setBrush(m_type == ChartType::Area || m_type == ChartType::Step
+                            ? QBrush(withAlpha(color, m_type == ChartType::Area ? 90 : 150))
+                            : Qt::NoBrush);
+    }
+
+    m_bars->setVisible(barType && (combo ? (small || (large && threeD)) : (large || small)));
+    m_bars->setBarSeries(!combo && large, small);
+    m_bars->setLineSeries(m_type == ChartType::Combo3D && large ? LargeSeries : 0);
+    m_bars->setStacked(m_stacking && !combo);
+    m_bars->setDepthDirection(!threeD                               ? QPointF()
+                              : m_projection == Projection::Oblique ? QPointF(0.8, -0.6)
+                                                                    : QPointF(0.3, -0.95));
+
+    for (qint32 series : {LargeSeries, SmallSeries}) {
+        m_drawnPoints[size_t(series - 1)] =
+            m_excluded[size_t(series - 1)] ? 0 : m_statistics[size_t(series - 1)].count;
+    }
+
+    m_plot->xAxis->setLabel(m_model.categoryAxisTitle());
+    m_plot->yAxis->setLabel(m_model.valueAxisTitle());
+    const qint32 rows = std::max(m_model.rowCount(), 1);
+    m_plot->xAxis->setRange(0.5, rows + 0.5);
+    m_plot->xAxis->setBasePen(m_model.categoryAxisPen() == ChartDataModel::PenStyle::Solid
+                                  ? m_plot->yAxis->basePen()
+                                  : QPen(Qt::NoPen));
+    m_plot->xAxis->grid()->setVisible(m_model.categoryMajorGridPen() ==
+                                      ChartDataModel::PenStyle::Solid);
+    m_plot->xAxis->grid()->setSubGridVisible(m_model.categoryMinorGridPen() ==
+                                             ChartDataModel::PenStyle::Solid);
+    updateValueRange();
+    updateCategoryAxis();
+    updateStatLines();
+    updateLegend();
+    m_plot->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void ChartControl::updateValueRange()
+{
+    const bool stacked = m_stacking && (m_type == ChartType::Bar3D || m_type == ChartType::Bar2D ||
+                                        m_type == ChartType::Step);
+    double top = 0;
+    const std::vector<double> &large = values(LargeSeries);
+    const std::vector<double> &small = values(SmallSeries);
+    for (size_t i = 0; i < large.size(); ++i) {
+        const double l = m_excluded[0] || std::isnan(large[i]) ? 0 : large[i];
+        const double s = m_excluded[1] || std::isnan(small[i]) ? 0 : small[i];
+        top = std::max(top, stacked ? l + s : std::max(l, s));
+    }
+    // Room above the highest point for the depth of the 3D types and the statistic labels.
+    m_plot->yAxis->setRange(0, top > 0 ? top * 1.12 : 10);
+}
+
+void ChartControl::updateCategoryAxis()
+{
+    const QMargins margins = m_plot->axisRect()->margins();
+    const double width =
+        std::max(40, m_plot->viewport().width() - margins.left() - margins.right());
+    const qint32 rows = std::max(m_model.rowCount(), 1);
+    const double pixelsPerRow = width / rows;
+    const auto ticks = CategoryLabelPicker::pick(m_model, pixelsPerRow, m_labelPixels);
+    QVector<double> positions;
+    QVector<QString> labels;
+    positions.reserve(qsizetype(ticks.size()));
+    labels.reserve(qsizetype(ticks.size()));
+    m_shownLabels.clear();
+    for (const CategoryLabelPicker::Tick &tick : ticks) {
+        positions.append(tick.row);
+        labels.append(tick.text);
+        m_shownLabels.emplace_back(tick.row, tick.text);
+    }
+    m_ticker->setTicks(positions, labels);
+    const qint32 step = CategoryLabelPicker::stepFor(pixelsPerRow, m_labelPixels);
+    m_ticker->setSubTickCount(step > 1 && step <= 5 ? step - 1 : 0);
+}
+
+void ChartControl::updateStatLines()
+{
+    static const QString names[3] = {QStringLiteral("Min"), QStringLiteral("Max"),
+                                     QStringLiteral("Avg")};
+    for (qint32 series : {LargeSeries, SmallSeries}) {
+        for (Statistic statistic : AllStatistics) {
+            const int k = statIndex(statistic);
+            QCPItemStraightLine *line = m_statLines[size_t(series - 1)][size_t(k)];
+            QCPItemText *text = m_statTexts[size_t(series - 1)][size_t(k)];
+            const bool shown = statLineShown(series, statistic);
+            line->setVisible(shown);
+            text->setVisible(shown);
+            if (!shown)
+                continue;
+            const double value = *statisticValue(series, statistic);
+            line->point1->setCoords(0, value);
+            line->point2->setCoords(1, value);
+            text->position->setCoords(series == LargeSeries ? 0.99 : 0.85, value);
+            text->setText(names[k] + QLatin1Char(' ') + locale().toString(qRound64(value)));
+        }
+    }
+}
+
+void ChartControl::updateLegend()
+{
+    m_plot->legend->setVisible(m_legendShown);
+    m_plot->legend->clearItems();
+    for (qint32 series : {LargeSeries, SmallSeries}) {
+        QCPGraph *entry = m_legendEntries[size_t(series - 1)];
+        entry->setName(m_model.columnLabel(series));
+        entry->setBrush(m_type == ChartType::Line ? Qt::NoBrush
+                                                  : QBrush(withAlpha(seriesColor(series), 160)));
+        if (!m_excluded[size_t(series - 1)])
+            entry->addToLegend();
+    }
+}
+
+QString ChartControl::pointDescription(qint32 row) const
+{
+    if (row < 1 || row > m_model.rowCount())
+        return {};
+    const std::optional<double> large = m_model.value(row, LargeSeries);
+    const std::optional<double> small = m_model.value(row, SmallSeries);
+    if (!large && !small)
+        return {};
+    const QString caption = m_rowCaption
+                                ? m_rowCaption(row)
+                                : QStringLiteral("Row %1 (%2)").arg(row).arg(m_model.rowLabel(row));
+    const auto count = [this](const std::optional<double> &value) {
+        return value ? locale().toString(qRound64(*value)) : QStringLiteral("-");
+    };
+    return caption + QLatin1Char('\n') + m_model.columnLabel(LargeSeries) + QStringLiteral(": ") +
+           count(large) + QLatin1Char('\n') + m_model.columnLabel(SmallSeries) +
+           QStringLiteral(": ") + count(small);
+}
+
+void ChartControl::showPointTip(QMouseEvent *event)
+{
+    const QPoint at = event->position().toPoint();
+    QString text;
+    if (m_plot->axisRect()->rect().contains(at))
+        text = pointDescription(qint32(std::lround(m_plot->xAxis->pixelToCoord(at.x()))));
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(event->globalPosition().toPoint(), text, m_plot);
+}
+
+void ChartControl::copyChart()
+{
+    QApplication::clipboard()->setPixmap(m_plot->toPixmap());
+}
+
+bool ChartControl::saveChart(const QString &fileName)
+{
+    QString path = fileName;
+    QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix.isEmpty()) {
+        path += QStringLiteral(".png");
+        suffix = QStringLiteral("png");
+    }
+    bool saved = false;
+    QString problem;
+    if (suffix == QLatin1String("png"))
+        saved = m_plot->savePng(path);
+    else if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))
+        saved = m_plot->saveJpg(path);
+    else if (suffix == QLatin1String("pdf"))
+        saved = m_plot->savePdf(path);
+    else
+        problem = QStringLiteral("The chart cannot be saved as \"%1\": choose a PNG, JPEG or "
+                                 "PDF file.")
+                      .arg(QFileInfo(path).fileName());
+    if (!saved && problem.isEmpty())
+        problem = QStringLiteral("The chart could not be saved to %1.").arg(path);
+    if (!saved && m_notifier)
+        m_notifier->showError(problem);
+    return saved;
+}
+
+bool ChartControl::saveChartAs()
+{
+    const QString fileName =
+        m_chooseFile(this, QStringLiteral("Save chart as"),
+                     QStringLiteral("PNG image (*.png);;JPEG image (*.jpg *.jpeg);;PDF "
+                                    "document (*.pdf)"));
+    if (fileName.isEmpty())
+        return false;
+    return saveChart(fileName);
+}
+
+QMenu *ChartControl::createContextMenu(QWidget *parent)
+{
+    auto *menu = new QMenu(parent);
+    menu->addAction(QStringLiteral("Copy chart"), this, &ChartControl::copyChart);
+    menu->addAction(QStringLiteral("Save chart as…"), this, [this] { saveChartAs(); });
+    return menu;
+}
+
+} // namespace orvel

@@ -1,0 +1,152 @@
+#pragma once
+
+#include "charting/charttypes.h"
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QCPAxisTickerText;
+class QCPGraph;
+class QCPItemStraightLine;
+class QCPItemText;
+class QCustomPlot;
+class QMenu;
+
+namespace orvel {
+
+class BarPlottable;
+class ChartDataModel;
+class Notifier;
+
+/// The chart: draws a ChartDataModel as one category per row, labelled with the row labels, and
+/// two series (1 = large counts, 2 = small counts) in one of the ChartType looks, with the axis
+/// titles of the model, hideable category axis line and grid lines, series that can be excluded,
+/// an optional legend, and per series dashed minimum, maximum and mean lines computed over the
+/// rows on the chart.
+///
+/// Follows the model's changed() signal, so its repaint switch is honoured: while it is off the
+/// chart is not touched, and switching it on redraws once. Row labels are thinned so they never
+/// overlap. The context menu copies the chart to the clipboard or saves it as PNG, JPEG or PDF;
+/// hovering a point shows its sample, time and both counts. UI thread only.
+class ChartControl : public QWidget
+{
+    Q_OBJECT
+public:
+    /// Asks for the file to save the chart in; returns the empty text when cancelled.
+    using SaveFileChooser =
+        std::function<QString(QWidget *parent, const QString &caption, const QString &filter)>;
+    /// The first line of a point's tooltip for a row, e.g. "Sample 1,234 (12/5/2026 - 07:50)".
+    using RowCaption = std::function<QString(qint32 row)>;
+
+    /// The model must outlive the chart.
+    explicit ChartControl(ChartDataModel &model, QWidget *parent = nullptr);
+    ~ChartControl() override;
+
+    ChartType chartType() const { return m_type; }
+    void setChartType(ChartType type);
+    /// Stacking of the series; the bar and step types follow it.
+    bool stacking() const { return m_stacking; }
+    void setStacking(bool stacking);
+    /// The look of the 3D types; kept when another type is chosen.
+    Projection projection() const { return m_projection; }
+    void setProjection(Projection projection);
+    bool legendShown() const { return m_legendShown; }
+    void setLegendShown(bool shown);
+    /// Series 1 (large) or 2 (small); other numbers are ignored (and read as not excluded).
+    bool isSeriesExcluded(qint32 series) const;
+    void setSeriesExcluded(qint32 series, bool excluded);
+    StatLineStyle statLineStyle(qint32 series, Statistic statistic) const;
+    void setStatLineStyle(qint32 series, Statistic statistic, StatLineStyle style);
+
+    /// Whether the chart type can show statistic lines of `series`: the small series only as a
+    /// line chart, the large one as a line chart and as the 2D combination.
+    static bool statLinesAvailable(ChartType type, qint32 series);
+    /// Whether that statistic line is on screen: style dashed, available and series included.
+    bool statLineShown(qint32 series, Statistic statistic) const;
+    /// The value of a statistic over the rows on the chart; nullopt when the series has none.
+    std::optional<double> statisticValue(qint32 series, Statistic statistic) const;
+
+    /// Reads the model again and schedules a repaint. Runs on every changed() of the model.
+    void redraw();
+    /// Redraws and paints at once (for benchmarks and screenshots).
+    void redrawNow();
+    /// Number of redraw() runs so far.
+    quint64 redrawCount() const { return m_redraws; }
+    /// Points of `series` handed to the plot by the last redraw (0 when not drawn).
+    qint32 drawnPointCount(qint32 series) const;
+    /// The labels the category axis shows, by row, after the last redraw.
+    std::vector<std::pair<qint32, QString>> shownCategoryLabels() const;
+    /// Depth in pixels of the 3D look at the last paint, and its direction (x right, y down).
+    double depthPixels() const;
+    QPointF depthDirection() const;
+
+    /// The tooltip text of a row: caption, time label and both counts; empty for an empty row.
+    QString pointDescription(qint32 row) const;
+    void setRowCaption(RowCaption caption) { m_rowCaption = std::move(caption); }
+
+    /// Copies the chart as an image to the clipboard.
+    void copyChart();
+    /// Saves the chart in `fileName`, the format by its ending (.png, .jpg, .pdf; none = PNG).
+    /// Returns false and reports through the notifier (when set) on failure.
+    bool saveChart(const QString &fileName);
+    /// Asks for a file through the chooser and saves the chart there; false when cancelled/failed.
+    bool saveChartAs();
+    void setSaveFileChooser(SaveFileChooser chooser) { m_chooseFile = std::move(chooser); }
+    void setNotifier(Notifier *notifier) { m_notifier = notifier; }
+    /// The context menu ("Copy chart", "Save chart as…"), owned by the caller.
+    QMenu *createContextMenu(QWidget *parent);
+
+    QCustomPlot *plot() const { return m_plot; }
+
+private:
+    void buildPlot();
+    void applyLook();
+    void readModel();
+    void updateCategoryAxis();
+    void updateValueRange();
+    void updateStatLines();
+    void updateLegend();
+    void showPointTip(QMouseEvent *event);
+    std::vector<double> &values(qint32 series) { return m_values[size_t(series - 1)]; }
+
+    struct Statistics
+    {
+        double minimum = 0;
+        double maximum = 0;
+        double mean = 0;
+        qint32 count = 0;
+    };
+
+    ChartDataModel &m_model;
+    QCustomPlot *m_plot = nullptr;
+    std::array<QCPGraph *, 2> m_graphs{};
+    std::array<QCPGraph *, 2> m_legendEntries{};
+    BarPlottable *m_bars = nullptr;
+    std::array<std::array<QCPItemStraightLine *, 3>, 2> m_statLines{};
+    std::array<std::array<QCPItemText *, 3>, 2> m_statTexts{};
+    QSharedPointer<QCPAxisTickerText> m_ticker;
+
+    ChartType m_type = ChartType::Line;
+    bool m_stacking = false;
+    Projection m_projection = Projection::Perspective;
+    bool m_legendShown = false;
+    std::array<bool, 2> m_excluded{};
+    std::array<std::array<StatLineStyle, 3>, 2> m_statStyles{};
+
+    std::array<std::vector<double>, 2> m_values;
+    std::array<Statistics, 2> m_statistics;
+    std::array<qint32, 2> m_drawnPoints{};
+    std::vector<std::pair<qint32, QString>> m_shownLabels;
+    quint64 m_redraws = 0;
+    double m_labelPixels = 0;
+
+    RowCaption m_rowCaption;
+    SaveFileChooser m_chooseFile;
+    Notifier *m_notifier = nullptr;
+};
+
+} // namespace orvel

@@ -1,0 +1,445 @@
+// The history exchange without a window: line handling and conversion, then whole downloads from
+// the counter-unit simulator on a pseudo-terminal, the debug capture and the append to the log.
+
+#include "acquisition/serialport.h"
+#include "common/failure.h"
+#include "common/notifier.h"
+#include "countersimulator.h"
+#include "history/historydownload.h"
+#include "logfile/logfolder.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace orvel;
+
+namespace {
+
+/// What the pane shows for the simulator's default history.
+QString defaultHistoryText()
+{
+    return HistoryDownload::HeaderText + QStringLiteral("MIN\r\n"
+                                                        "1200\t300\r\n"
+                                                        "400\t500\r\n"
+                                                        "104300\t19700\r\n"
+                                                        "\r\n"
+                                                        "ALARMS\r\n");
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return file.readAll();
+}
+
+} // namespace
+
+class TestHistoryDownload : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void turnsLinesIntoPaneText_data();
+    void turnsLinesIntoPaneText();
+    void badRecordIsReportedAndTheDownloadGoesOn_data();
+    void badRecordIsReportedAndTheDownloadGoesOn();
+    void resetForgetsTheMinLine();
+
+    void downloadsTheWholeHistory_data();
+    void downloadsTheWholeHistory();
+    void debugCaptureHoldsTheLastAnswerOnly();
+    void noCaptureOutsideDebugMode();
+    void captureThatCannotBeCreatedStopsTheStart();
+    void silentUnitIsNoticedAndTheDownloadKeepsWaiting();
+    void portThatFailsToOpenIsReported_data();
+    void portThatFailsToOpenIsReported();
+    void closeBeforeTheEndReleasesThePort();
+    void lostPortStopsTheDownload();
+
+    void appendsToTheLogFile_data();
+    void appendsToTheLogFile();
+    void appendThatFailsLeavesNoFile_data();
+    void appendThatFailsLeavesNoFile();
+
+private:
+    std::unique_ptr<HistoryDownload> makeDownload();
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<CounterSimulator> m_unit;
+    std::unique_ptr<LogFolder> m_logFolder;
+    RecordingNotifier m_notifier;
+};
+
+void TestHistoryDownload::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_unit = std::make_unique<CounterSimulator>();
+    QVERIFY2(m_unit->open(), qPrintable(m_unit->errorString()));
+    m_logFolder = std::make_unique<LogFolder>([this] { return m_dir->path(); });
+    m_notifier.messages.clear();
+}
+
+void TestHistoryDownload::cleanup()
+{
+    m_unit.reset();
+    m_logFolder.reset();
+    m_dir.reset();
+}
+
+std::unique_ptr<HistoryDownload> TestHistoryDownload::makeDownload()
+{
+    auto download = std::make_unique<HistoryDownload>(
+        test::portMapWith({{1, m_unit->devicePath()}}), m_notifier);
+    download->setCommPort(1);
+    download->setLogFolder(m_logFolder.get());
+    return download;
+}
+
+void TestHistoryDownload::turnsLinesIntoPaneText_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("ended");
+    QTest::addColumn<int>("records");
+
+    QTest::newRow("min, two records, end") << "MIN\r\n12,3\r\n4,5\r\nEND\r\n"
+                                           << "MIN\r\n1200\t300\r\n400\t500\r\n"
+                                           << true << 2;
+    QTest::newRow("lines before MIN dropped, line cut at MIN")
+        << "D\r\nCOUNTER UNIT\r\n12,3\r\nINTERVAL 1 MIN\r\n4,5\r\n"
+        << "MIN\r\n400\t500\r\n"
+        << false << 1;
+    QTest::newRow("lower-case min opens") << "min\r\n1,2\r\n"
+                                          << "min\r\n100\t200\r\n"
+                                          << false << 1;
+    QTest::newRow("end inside a word, any case") << "MIN\r\n1,2\r\nWeekEnd totals\r\n3,4\r\n"
+                                                 << "MIN\r\n100\t200\r\n"
+                                                 << true << 1;
+    QTest::newRow("END before MIN is just dropped") << "END\r\nMIN\r\n1,2\r\n"
+                                                    << "MIN\r\n100\t200\r\n"
+                                                    << false << 1;
+    QTest::newRow("caption and blank line unchanged") << "MIN\r\nHR\r\n\r\n1,2\r\n"
+                                                      << "MIN\r\nHR\r\n\r\n100\t200\r\n"
+                                                      << false << 1;
+    QTest::newRow("no number before the comma: unchanged") << "MIN\r\nabc,5\r\n"
+                                                           << "MIN\r\nabc,5\r\n"
+                                                           << false << 0;
+    QTest::newRow("NO DATA dropped in any case") << "MIN\r\nNo Data\r\nALARMS\r\nNO DATA here\r\n"
+                                                 << "MIN\r\nALARMS\r\n"
+                                                 << false << 0;
+    QTest::newRow("spaces and fractions") << "MIN\r\n 12 , 3 \r\n12.5,3\r\n13.5,3\r\n"
+                                          << "MIN\r\n1200\t300\r\n1200\t300\r\n1400\t300\r\n"
+                                          << false << 3;
+    QTest::newRow("nothing after END") << "MIN\r\nEND\r\n1,2\r\nMORE\r\n"
+                                       << "MIN\r\n"
+                                       << true << 0;
+    QTest::newRow("partial last line waits") << "MIN\r\n1,2\r\n3,4"
+                                             << "MIN\r\n100\t200\r\n"
+                                             << false << 1;
+}
+
+void TestHistoryDownload::turnsLinesIntoPaneText()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, expected);
+    QFETCH(bool, ended);
+    QFETCH(int, records);
+
+    auto download = makeDownload();
+    QSignalSpy endedSpy(download.get(), &HistoryDownload::ended);
+    QVERIFY(endedSpy.isValid());
+    download->processReceived(answer);
+    QCOMPARE(download->text(), expected);
+    QCOMPARE(download->state() == HistoryDownload::State::Ended, ended);
+    QCOMPARE(endedSpy.size(), ended ? 1 : 0);
+    QCOMPARE(download->recordCount(), records);
+    QVERIFY(m_notifier.messages.isEmpty());
+}
+
+void TestHistoryDownload::badRecordIsReportedAndTheDownloadGoesOn_data()
+{
+    QTest::addColumn<QString>("record");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("large count not a number") << "5,abc"
+                                              << "not a number";
+    QTest::newRow("empty large count") << "12,"
+                                       << "not a number";
+    QTest::newRow("overflow once scaled") << "30000000,1"
+                                          << "32 bits";
+}
+
+void TestHistoryDownload::badRecordIsReportedAndTheDownloadGoesOn()
+{
+    QFETCH(QString, record);
+    QFETCH(QString, reason);
+
+    auto download = makeDownload();
+    download->processReceived(QStringLiteral("MIN\r\n1,2\r\n") + record +
+                              QStringLiteral("\r\n3,4\r\nEND\r\n"));
+    QCOMPARE(download->text(), QStringLiteral("MIN\r\n100\t200\r\n300\t400\r\n"));
+    QCOMPARE(download->state(), HistoryDownload::State::Ended);
+    QCOMPARE(m_notifier.messages.size(), 1);
+    const QString message = m_notifier.messages.first();
+    QVERIFY2(message.startsWith(QStringLiteral("Error evaluating the following text:\n\n") +
+                                record + QStringLiteral("\n\n")),
+             qPrintable(message));
+    QVERIFY2(message.contains(reason), qPrintable(message));
+}
+
+void TestHistoryDownload::resetForgetsTheMinLine()
+{
+    auto download = makeDownload();
+    QCOMPARE(download->ParseHistoryText(QStringLiteral("MIN\r\n")), QStringLiteral("MIN\r\n"));
+    QVERIFY(download->HistoryStarted());
+    QCOMPARE(download->ParseHistoryText(QStringLiteral("HR\r\n")), QStringLiteral("HR\r\n"));
+    QCOMPARE(download->ParseHistoryText(QString(), true), QString());
+    QVERIFY(!download->HistoryStarted());
+    QCOMPARE(download->ParseHistoryText(QStringLiteral("HR\r\n")), QString());
+    QCOMPARE(download->ParseHistoryText(QStringLiteral("at min 5\r\n"), true),
+             QStringLiteral("min 5\r\n"));
+}
+
+void TestHistoryDownload::downloadsTheWholeHistory_data()
+{
+    QTest::addColumn<int>("pieceSize");
+    QTest::newRow("one burst") << 0;
+    QTest::newRow("split across reads, 7 characters a read") << 7;
+    QTest::newRow("one character a read") << 1;
+}
+
+void TestHistoryDownload::downloadsTheWholeHistory()
+{
+    QFETCH(int, pieceSize);
+    auto download = makeDownload();
+    QSignalSpy endedSpy(download.get(), &HistoryDownload::ended);
+    QVERIFY(endedSpy.isValid());
+
+    if (pieceSize == 0) {
+        download->StartDownload();
+    } else {
+        m_unit->setAnswersHistory(false);
+        download->StartDownload();
+        QTRY_COMPARE(m_unit->received(), QByteArray("D\r"));
+        const QByteArray answer = m_unit->historyAnswer();
+        qint64 sent = 0;
+        for (qsizetype at = 0; at < answer.size(); at += pieceSize) {
+            const QByteArray piece = answer.mid(at, pieceSize);
+            m_unit->sendRaw(piece);
+            sent += piece.size();
+            // Each piece is taken in before the next goes out, so they arrive as separate reads.
+            QTRY_COMPARE(download->charactersReceived(), sent);
+        }
+    }
+
+    if (endedSpy.isEmpty())
+        QVERIFY(endedSpy.wait(5000));
+    QCOMPARE(endedSpy.size(), 1);
+    QCOMPARE(download->text(), defaultHistoryText());
+    QCOMPARE(download->recordCount(), 3);
+    QCOMPARE(download->state(), HistoryDownload::State::Ended);
+    QVERIFY(!download->serialPort().PortOpen());
+    QCOMPARE(m_unit->received(), QByteArray("D\r"));
+    QVERIFY(m_notifier.messages.isEmpty());
+}
+
+void TestHistoryDownload::debugCaptureHoldsTheLastAnswerOnly()
+{
+    auto download = makeDownload();
+    download->setIsDebug(true);
+    QSignalSpy endedSpy(download.get(), &HistoryDownload::ended);
+    QVERIFY(endedSpy.isValid());
+    const QString capturePath = QDir(m_logFolder->path()).filePath("~DebugHistory.txt");
+
+    m_unit->setHistoryRecords({{12, 3}, {4, 5}, {1043, 197}, {8, 9}});
+    download->StartDownload();
+    QVERIFY(download->isCapturing());
+    QCOMPARE(download->debugCapturePath(), capturePath);
+    QVERIFY(endedSpy.wait(5000));
+    QVERIFY(!download->isCapturing());
+    QCOMPARE(readFile(capturePath), m_unit->historyAnswer());
+
+    m_unit->setHistoryRecords({});
+    download->StartDownload();
+    QVERIFY(endedSpy.wait(5000));
+    const QByteArray second = m_unit->historyAnswer();
+    QVERIFY(second.contains("NO DATA\r\n\r\nALARMS"));
+    QCOMPARE(readFile(capturePath), second);
+    QCOMPARE(download->text(), HistoryDownload::HeaderText + "MIN\r\n\r\nALARMS\r\n");
+}
+
+void TestHistoryDownload::noCaptureOutsideDebugMode()
+{
+    auto download = makeDownload();
+    QSignalSpy endedSpy(download.get(), &HistoryDownload::ended);
+    download->StartDownload();
+    QVERIFY(!download->isCapturing());
+    QVERIFY(endedSpy.wait(5000));
+    QVERIFY(!QFile::exists(QDir(m_logFolder->path()).filePath("~DebugHistory.txt")));
+}
+
+void TestHistoryDownload::captureThatCannotBeCreatedStopsTheStart()
+{
+    auto download = makeDownload();
+    download->setIsDebug(true);
+    // A folder where the capture file should be.
+    QVERIFY(QDir(m_logFolder->path()).mkdir("~DebugHistory.txt"));
+    try {
+        download->StartDownload();
+        QFAIL("the start should have failed");
+    } catch (const Failure &failure) {
+        QVERIFY2(failure.description().contains("~DebugHistory.txt"),
+                 qPrintable(failure.description()));
+    }
+    QCOMPARE(download->text(), HistoryDownload::HeaderText);
+    QCOMPARE(download->state(), HistoryDownload::State::Idle);
+    QVERIFY(!download->serialPort().PortOpen());
+    QVERIFY(m_unit->received().isEmpty());
+}
+
+void TestHistoryDownload::silentUnitIsNoticedAndTheDownloadKeepsWaiting()
+{
+    m_unit->setAnswersHistory(false);
+    auto download = makeDownload();
+    download->setNoAnswerTimeout(100);
+    QSignalSpy progress(download.get(), &HistoryDownload::progressChanged);
+    QSignalSpy endedSpy(download.get(), &HistoryDownload::ended);
+    download->StartDownload();
+    QVERIFY(!download->unitSilent());
+    QTRY_VERIFY(download->unitSilent());
+    QCOMPARE(download->state(), HistoryDownload::State::Requested);
+    QVERIFY(download->serialPort().PortOpen());
+    QVERIFY(progress.size() >= 1);
+
+    // The answer still counts when it comes late.
+    m_unit->sendRaw(m_unit->historyAnswer());
+    QVERIFY(endedSpy.wait(5000));
+    QVERIFY(!download->unitSilent());
+    QCOMPARE(download->text(), defaultHistoryText());
+}
+
+void TestHistoryDownload::portThatFailsToOpenIsReported_data()
+{
+    QTest::addColumn<bool>("held");
+    QTest::addColumn<int>("number");
+    QTest::newRow("no device") << false << int(SerialPort::NoSuchPort);
+    QTest::newRow("held by another port") << true << int(SerialPort::PortAlreadyOpen);
+}
+
+void TestHistoryDownload::portThatFailsToOpenIsReported()
+{
+    QFETCH(bool, held);
+    QFETCH(int, number);
+    auto download = makeDownload();
+    SerialPort holder(test::portMapWith({{1, m_unit->devicePath()}}));
+    if (held) {
+        holder.setCommPort(1);
+        holder.setPortOpen(true);
+    } else {
+        download->setCommPort(2);
+    }
+    try {
+        download->StartDownload();
+        QFAIL("the start should have failed");
+    } catch (const Failure &failure) {
+        QCOMPARE(failure.number(), number);
+        QVERIFY2(failure.description().contains(held ? "COM1" : "COM2"),
+                 qPrintable(failure.description()));
+    }
+    QCOMPARE(download->state(), HistoryDownload::State::Idle);
+    QCOMPARE(download->text(), HistoryDownload::HeaderText);
+    QVERIFY(!download->serialPort().PortOpen());
+}
+
+void TestHistoryDownload::closeBeforeTheEndReleasesThePort()
+{
+    m_unit->setAnswersHistory(false);
+    auto download = makeDownload();
+    download->setIsDebug(true);
+    download->StartDownload();
+    QTRY_COMPARE(m_unit->received(), QByteArray("D\r"));
+    m_unit->sendRaw("D\r\nINTERVAL 1 MIN\r\n1,2\r\n");
+    QTRY_COMPARE(download->recordCount(), 1);
+
+    download->close();
+    QCOMPARE(download->state(), HistoryDownload::State::Interrupted);
+    QVERIFY(!download->serialPort().PortOpen());
+    QVERIFY(!download->isCapturing());
+    SerialPort other(test::portMapWith({{1, m_unit->devicePath()}}));
+    other.setCommPort(1);
+    other.setPortOpen(true);
+    QVERIFY(other.PortOpen());
+    QCOMPARE(readFile(QDir(m_logFolder->path()).filePath("~DebugHistory.txt")),
+             QByteArray("D\r\nINTERVAL 1 MIN\r\n1,2\r\n"));
+    download->close();
+}
+
+void TestHistoryDownload::lostPortStopsTheDownload()
+{
+    m_unit->setAnswersHistory(false);
+    auto download = makeDownload();
+    download->StartDownload();
+    QTRY_COMPARE(m_unit->received(), QByteArray("D\r"));
+    m_unit->hangUp();
+    QTRY_COMPARE(download->state(), HistoryDownload::State::Interrupted);
+    QVERIFY(!download->serialPort().PortOpen());
+    QCOMPARE(m_notifier.messages.size(), 1);
+    QVERIFY2(m_notifier.messages.first().contains("stopped"),
+             qPrintable(m_notifier.messages.first()));
+}
+
+void TestHistoryDownload::appendsToTheLogFile_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<bool>("exists");
+    QTest::newRow("existing log") << QByteArray("Small\tLarge\tDate/Time\r\n1\t2\t3\r\n") << true;
+    QTest::newRow("empty log") << QByteArray() << true;
+    QTest::newRow("missing log") << QByteArray() << false;
+}
+
+void TestHistoryDownload::appendsToTheLogFile()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(bool, exists);
+    const QString path = m_dir->filePath("log.txt");
+    if (exists) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(before);
+    }
+    HistoryDownload::appendToLogFile(path, defaultHistoryText());
+    QCOMPARE(readFile(path), before + defaultHistoryText().toUtf8());
+}
+
+void TestHistoryDownload::appendThatFailsLeavesNoFile_data()
+{
+    QTest::addColumn<QString>("relativePath");
+    QTest::newRow("folder missing") << "missing/log.txt";
+    QTest::newRow("path is a folder") << "folder";
+}
+
+void TestHistoryDownload::appendThatFailsLeavesNoFile()
+{
+    QFETCH(QString, relativePath);
+    QVERIFY(QDir(m_dir->path()).mkdir("folder"));
+    const QString path = m_dir->filePath(relativePath);
+    try {
+        HistoryDownload::appendToLogFile(path, defaultHistoryText());
+        QFAIL("the append should have failed");
+    } catch (const Failure &failure) {
+        QVERIFY2(failure.description().contains(path), qPrintable(failure.description()));
+    }
+    QVERIFY(!QFileInfo(path).isFile());
+}
+
+QTEST_GUILESS_MAIN(TestHistoryDownload)
+#include "tst_historydownload.moc"

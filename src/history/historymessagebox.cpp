@@ -1,0 +1,16 @@
+#include "history/historymessagebox.h"
+
+#include <QMessageBox>
+
+namespace orvel {
+
+void HistoryMessageBox::showError(const QString &message)
+{
+    const QString title = m_window ? m_window->windowTitle() : QString();
+    auto *box = new QMessageBox(QMessageBox::Warning, title, message, QMessageBox::Ok, m_window);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
+} // namespace orvel

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace orvel {
+
+/// One named, typed value of a key: the registry type number and its bytes as stored.
+/// The unnamed value "" is the key's default value.
+struct RegistryValue
+{
+    QString name;
+    quint32 type = 0;
+    QByteArray data;
+};
+
+/// The keys and values below one root key, held in memory, and their text form, the
+/// registry-export format a person can read and edit:
+///
+///     Windows Registry Editor Version 5.00
+///
+///     [HKEY_CURRENT_USER\SOFTWARE\Orvel\Orvel Logger]
+///     "WindowState"="0"
+///     @="the unnamed value"
+///     "Count"=dword:0000000a
+///     "Path"=hex(2):25,54,45,4d,50,25,00
+///
+/// Texts are UTF-8. Type-1 values with one terminating NUL are written as quoted text (with `\\`
+/// and `\"` escapes), 4-byte type-4 values as `dword:`, everything else as a `hex(N):` byte list
+/// (`hex:` for type 3), wrapped with a trailing backslash like the export files are. Key and value
+/// names match without regard to case and keep the case they were created with. Paths are lists
+/// of key names below the root; the empty list is the root key itself, which always exists.
+class RegistryFile
+{
+public:
+    /// The first line of every file.
+    static QString formatHeader();
+
+    explicit RegistryFile(QString rootName);
+
+    const QString &rootName() const { return m_rootName; }
+
+    /// Replaces the content with the keys and values of `text`. When the text cannot be parsed
+    /// the content is left empty, `*error` says what is wrong and on which line, and false is
+    /// returned. A file of only white space is an empty store.
+    bool parse(const QByteArray &text, QString *error);
+    /// The text form of the content; parse() gives the same content back.
+    QByteArray serialise() const;
+
+    /// Whether `name` can be stored: no line breaks or NUL characters (and for key names no
+    /// backslash, at most 255 characters, not empty).
+    static bool isValidKeyName(const QString &name);
+    static bool isValidValueName(const QString &name);
+
+    bool hasKey(const QStringList &path) const;
+    /// Creates the key and every missing parent; false when the key existed already.
+    bool createKey(const QStringList &path);
+    bool hasSubKeys(const QStringList &path) const;
+    /// Removes the key with its values; sub-keys must have been removed first (the caller checks).
+    void removeKey(const QStringList &path);
+
+    /// The value, or null when the key or the value does not exist.
+    const RegistryValue *value(const QStringList &path, const QString &name) const;
+    /// Stores the value, replacing one of the same name; creates the key when needed.
+    void setValue(const QStringList &path, const RegistryValue &value);
+    /// False when there was no such value.
+    bool removeValue(const QStringList &path, const QString &name);
+
+    /// Names of the direct sub-keys in the order of the file, and of the values in the order they
+    /// were first stored. Empty for a key that does not exist.
+    QStringList subKeyNames(const QStringList &path) const;
+    QStringList valueNames(const QStringList &path) const;
+
+private:
+    struct Key
+    {
+        QStringList path;
+        QList<RegistryValue> values;
+    };
+
+    static QString sortKey(const QStringList &path);
+    const Key *findKey(const QStringList &path) const;
+    Key *findKey(const QStringList &path);
+    Key &ensureKey(const QStringList &path);
+    bool parseLine(const QString &line, std::optional<QStringList> *current, QString *error);
+    void clear();
+
+    QString m_rootName;
+    // By case-folded path, parents sorting before their children.
+    QMap<QString, Key> m_keys;
+};
+
+} // namespace orvel

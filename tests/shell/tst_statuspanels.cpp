@@ -1,0 +1,139 @@
+#include "common/clock.h"
+#include "common/localeformats.h"
+#include "shell/statuspanels.h"
+#include "testsupport.h"
+
+#include <QLabel>
+#include <QStatusBar>
+#include <QTest>
+
+using namespace orvel;
+
+class TestStatusPanels : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void panelsInOrder();
+    void waitingAnimationCyclesAndResumes();
+    void loggingRunEndsAfterTwoCycles_data();
+    void loggingRunEndsAfterTwoCycles();
+    void fastLinesDoNotLengthenTheRun();
+    void framesHaveTheirSizes();
+
+private:
+    std::unique_ptr<QStatusBar> m_bar;
+    std::unique_ptr<StatusPanels> m_panels;
+    FixedClock m_clock{test::frozenTime()};
+    LocaleFormats m_formats{QLocale(QStringLiteral("en_GB"))};
+    bool m_recording = false;
+};
+
+void TestStatusPanels::init()
+{
+    m_bar = std::make_unique<QStatusBar>();
+    m_recording = false;
+    m_panels = std::make_unique<StatusPanels>(m_bar.get(), m_clock, m_formats,
+                                              [this] { return m_recording; });
+}
+
+void TestStatusPanels::panelsInOrder()
+{
+    const QStringList keys{"Animations", "Message", "NumSamples", "Version", "Date", "Time"};
+    QList<QLabel *> labels = m_bar->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
+    QCOMPARE(labels.size(), keys.size());
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        QCOMPARE(labels[i]->objectName(), keys[i]);
+    QCOMPARE(m_panels->text(QStringLiteral("Date")), QStringLiteral("05/12/2026"));
+    QCOMPARE(m_panels->text(QStringLiteral("Time")), QStringLiteral("07:50"));
+    m_clock.advanceSecs(120);
+    m_panels->refreshClock();
+    QCOMPARE(m_panels->text(QStringLiteral("Time")), QStringLiteral("07:52"));
+}
+
+void TestStatusPanels::waitingAnimationCyclesAndResumes()
+{
+    m_panels->ShowWaitingForData(true);
+    QVERIFY(m_panels->ProgressAnimationTimer().isActive());
+    QCOMPARE(m_panels->ProgressAnimationTimer().interval(), 150);
+    QCOMPARE(m_panels->text(QStringLiteral("Message")), QStringLiteral("Waiting for data"));
+    for (int tick = 1; tick <= 15; ++tick)
+        m_panels->ProgressAnimationTimer_Timer();
+    QCOMPARE(m_panels->ProgressFrame(), 2); // 13 frames, then 1, 2
+    m_panels->ShowWaitingForData(false);
+    QCOMPARE(m_panels->shownFrame(), 0);
+    QVERIFY(m_panels->text(QStringLiteral("Message")).isEmpty());
+    QVERIFY(m_panels->panel(QStringLiteral("Animations"))->isHidden());
+    // It resumes with the frame after the one it showed last.
+    m_panels->ShowWaitingForData(true);
+    m_panels->ProgressAnimationTimer_Timer();
+    QCOMPARE(m_panels->shownFrame(), 3);
+}
+
+void TestStatusPanels::loggingRunEndsAfterTwoCycles_data()
+{
+    QTest::addColumn<bool>("recording");
+    QTest::newRow("still recording: waiting again") << true;
+    QTest::newRow("stopped meanwhile: nothing") << false;
+}
+
+void TestStatusPanels::loggingRunEndsAfterTwoCycles()
+{
+    QFETCH(bool, recording);
+    m_recording = true;
+    m_panels->ShowWaitingForData(true);
+    m_panels->ShowLoggingActivity();
+    QVERIFY(!m_panels->ProgressAnimationTimer().isActive());
+    QVERIFY(m_panels->DownloadAnimationTimer().isActive());
+    QCOMPARE(m_panels->text(QStringLiteral("Message")), QStringLiteral("Logging"));
+    m_recording = recording;
+    if (!recording)
+        m_panels->ShowWaitingForData(false);
+    for (int tick = 1; tick < 16; ++tick) {
+        m_panels->DownloadAnimationTimer_Timer();
+        QCOMPARE(m_panels->shownFrame(), (tick - 1) % 8 + 1);
+    }
+    QVERIFY(m_panels->DownloadAnimationTimer().isActive());
+    m_panels->DownloadAnimationTimer_Timer();
+    QVERIFY(!m_panels->DownloadAnimationTimer().isActive());
+    QCOMPARE(m_panels->ActivityFrame(), 8);
+    QCOMPARE(m_panels->ActivityCycles(), 0);
+    QCOMPARE(m_panels->ProgressAnimationTimer().isActive(), recording);
+    QCOMPARE(m_panels->text(QStringLiteral("Message")),
+             recording ? QStringLiteral("Waiting for data") : QString());
+}
+
+void TestStatusPanels::fastLinesDoNotLengthenTheRun()
+{
+    m_recording = true;
+    m_panels->ShowLoggingActivity();
+    for (int tick = 1; tick <= 10; ++tick) {
+        m_panels->DownloadAnimationTimer_Timer();
+        m_panels->ShowLoggingActivity(); // a line every tick
+    }
+    for (int tick = 11; tick <= 16; ++tick)
+        m_panels->DownloadAnimationTimer_Timer();
+    QVERIFY(!m_panels->DownloadAnimationTimer().isActive());
+    // The next run starts again at frame 1.
+    m_panels->ShowLoggingActivity();
+    m_panels->DownloadAnimationTimer_Timer();
+    QCOMPARE(m_panels->shownFrame(), 1);
+}
+
+void TestStatusPanels::framesHaveTheirSizes()
+{
+    const QList<QPixmap> waiting = StatusPanels::progressFrames();
+    const QList<QPixmap> logging = StatusPanels::activityFrames();
+    QCOMPARE(waiting.size(), 13);
+    QCOMPARE(logging.size(), 8);
+    for (const QPixmap &frame : waiting)
+        QCOMPARE(frame.size(), QSize(43, 9));
+    for (const QPixmap &frame : logging)
+        QCOMPARE(frame.size(), QSize(43, 20));
+    // Consecutive frames differ, so the animation moves.
+    QVERIFY(waiting[0].toImage() != waiting[1].toImage());
+    QVERIFY(logging[0].toImage() != logging[1].toImage());
+}
+
+QTEST_MAIN(TestStatusPanels)
+#include "tst_statuspanels.moc"

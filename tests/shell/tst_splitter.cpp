@@ -1,0 +1,97 @@
+#include "shell/splitter.h"
+
+#include <QLabel>
+#include <QTest>
+
+using namespace orvel;
+
+class TestSplitter : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void limitPosition_data();
+    void limitPosition();
+    void dragStopsAtTheLimits_data();
+    void dragStopsAtTheLimits();
+    void positionInTwips();
+
+private:
+    std::unique_ptr<QWidget> m_window;
+    Splitter *m_splitter = nullptr;
+};
+
+void TestSplitter::init()
+{
+    m_window = std::make_unique<QWidget>();
+    m_splitter = new Splitter(m_window.get());
+    m_splitter->addWidget(new QLabel(QStringLiteral("log")));
+    m_splitter->addWidget(new QLabel(QStringLiteral("chart")));
+    m_splitter->setGeometry(0, 0, 400, 600);
+    m_splitter->setMinBorder(60);
+    m_splitter->setMaxBorder(30);
+    m_window->resize(400, 600);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestSplitter::limitPosition_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("limited");
+    QTest::addColumn<bool>("outOfRange");
+    // Thickness 6: low = 6 + 60, high = 600 - 30 - 12.
+    QTest::newRow("inside") << 300 << 300 << false;
+    QTest::newRow("at the low limit") << 66 << 66 << false;
+    QTest::newRow("above the low limit") << 10 << 66 << true;
+    QTest::newRow("at the high limit") << 558 << 558 << false;
+    QTest::newRow("below the high limit") << 590 << 558 << true;
+}
+
+void TestSplitter::limitPosition()
+{
+    QFETCH(int, position);
+    QFETCH(int, limited);
+    QFETCH(bool, outOfRange);
+    bool beyond = !outOfRange;
+    QCOMPARE(m_splitter->LimitPosition(position, &beyond), limited);
+    QCOMPARE(beyond, outOfRange);
+}
+
+void TestSplitter::dragStopsAtTheLimits_data()
+{
+    QTest::addColumn<int>("target");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("far up") << 5 << 66;
+    QTest::newRow("middle") << 250 << 250;
+    QTest::newRow("far down") << 599 << 558;
+}
+
+void TestSplitter::dragStopsAtTheLimits()
+{
+    QFETCH(int, target);
+    QFETCH(int, expected);
+    QSplitterHandle *bar = m_splitter->handle(1);
+    QCOMPARE(bar->toolTip(), QStringLiteral("Drag and drop to change proportions"));
+    const QPoint grab(bar->width() / 2, 2);
+    QTest::mousePress(bar, Qt::LeftButton, {}, grab);
+    const QPoint to = bar->mapFromParent(QPoint(grab.x(), target + grab.y()));
+    QMouseEvent move(QEvent::MouseMove, to, bar->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(bar, &move);
+    const bool beyond = target != expected;
+    QCOMPARE(bar->cursor().shape(), beyond ? Qt::ForbiddenCursor : Qt::SizeVerCursor);
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->mapFromParent(QPoint(grab.x(), target + 2)));
+    QCOMPARE(m_splitter->barPosition(), expected);
+    QCOMPARE(bar->cursor().shape(), Qt::SizeVerCursor);
+}
+
+void TestSplitter::positionInTwips()
+{
+    m_splitter->setBarPositionTwips(200 * 1440 / m_splitter->logicalDpiY());
+    QCOMPARE(m_splitter->barPosition(), 200);
+    QCOMPARE(m_splitter->barPositionTwips(), 200 * 1440 / m_splitter->logicalDpiY());
+}
+
+QTEST_MAIN(TestSplitter)
+#include "tst_splitter.moc"

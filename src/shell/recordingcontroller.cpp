@@ -6,6 +6,7 @@
 #include "charting/sampleprocessor.h"
 #include "common/failure.h"
 #include "common/notifier.h"
+#include "history/downloadhistorydialog.h"
 #include "logfile/logfolder.h"
 #include "logfile/logwriter.h"
 #include "shell/keyedtoolbar.h"
@@ -255,8 +256,36 @@ void RecordingController::downloadHistory()
     KeyedToolbar *toolbar = m_window.logToolbar();
     for (const char *key : {"DownloadHistory", "LoadLog", "ClearLog", "Record", "RecordDemo"})
         toolbar->button(QLatin1String(key))->setEnabled(false);
-    if (m_downloadHistory)
+    if (m_downloadHistory) {
         m_downloadHistory();
+        return;
+    }
+    DownloadHistoryDialog::Context context;
+    context.parent = &m_window;
+    context.portNumber = m_window.selectedPortNumber();
+    context.portMap = m_window.environment().portMap;
+    context.isDebug = m_debugMode;
+    context.debugHistoryFileName = DebugHistoryFileName;
+    context.logPath = logPath();
+    context.logFolder = &m_window.logFolder();
+    context.mainPane = m_window.LogRichTextBox();
+    // Null on the desktop: the window titles its own message boxes "Download History".
+    context.notifier = m_window.environment().notifier;
+    m_download = DownloadHistoryDialog::openModal(context);
+    if (m_download) {
+        // The commands stay disabled until the window closes.
+        connect(m_download, &QDialog::finished, this, &RecordingController::RefreshControlStates);
+    }
+}
+
+DownloadHistoryDialog *RecordingController::downloadWindow() const
+{
+    return m_download;
+}
+
+bool RecordingController::downloadOpen() const
+{
+    return !m_download.isNull() && m_download->isVisible();
 }
 
 void RecordingController::resetRecordButton()
@@ -415,6 +444,10 @@ void RecordingController::RefreshControlStates()
     toolbar->button(QStringLiteral("Record"))->setEnabled(true);
     toolbar->button(QStringLiteral("RecordDemo"))->setEnabled(true);
     toolbar->button(QStringLiteral("DownloadHistory"))->setEnabled(!recording);
+    if (downloadOpen()) {
+        for (const char *key : {"DownloadHistory", "LoadLog", "ClearLog", "Record", "RecordDemo"})
+            toolbar->button(QLatin1String(key))->setEnabled(false);
+    }
 
     if (m_chartTestData)
         m_chartTestData(!recording, m_showDemoControls);

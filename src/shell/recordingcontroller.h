@@ -2,12 +2,14 @@
 
 #include <QFile>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
 
 namespace orvel {
 
+class DownloadHistoryDialog;
 class MainWindow;
 
 /// Carries out the commands of the log toolbar and the keyboard shortcuts, owns the recording
@@ -43,7 +45,12 @@ public:
     bool StopAfterBusy() const { return m_stopAfterBusy; }
     int StopAfterPreviousIndex() const { return m_stopAfterPreviousIndex; }
 
-    /// What LoadLog and DownloadHistory do; the log loader and the history download install them.
+    /// The history download window while it is open, else null.
+    DownloadHistoryDialog *downloadWindow() const;
+    bool downloadOpen() const;
+
+    /// What LoadLog does (installed by the log loader). DownloadHistory opens the download window
+    /// unless a handler replaces it.
     void setLoadLogHandler(std::function<void()> handler) { m_loadLog = std::move(handler); }
     void setDownloadHistoryHandler(std::function<void()> handler)
     {
@@ -80,6 +87,7 @@ private:
     int m_stopAfterPreviousIndex = 0;
     std::function<void()> m_loadLog;
     std::function<void()> m_downloadHistory;
+    QPointer<DownloadHistoryDialog> m_download;
     std::function<void(bool, bool)> m_chartTestData;
 };
 

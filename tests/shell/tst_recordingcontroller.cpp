@@ -4,6 +4,7 @@
 #include "acquisition/demosamplesource.h"
 #include "acquisition/serialport.h"
 #include "charting/sampleprocessor.h"
+#include "history/downloadhistorydialog.h"
 #include "shell/keyedtoolbar.h"
 #include "shell/logpaneview.h"
 #include "shell/mainwindow.h"
@@ -56,6 +57,7 @@ private Q_SLOTS:
     void stopLimitWarning();
     void unpluggedPortEndsTheRecording();
     void downloadHistoryOnlyWhenIdle();
+    void downloadHistoryThroughTheWindow();
     void alwaysOnTopKeepsGeometry();
     void failedStartLeavesNothingRunning();
 
@@ -328,6 +330,26 @@ void TestRecordingController::downloadHistoryOnlyWhenIdle()
     pressCtrl(window.LogRichTextBox(), Qt::Key_S);
     pressCtrl(window.LogRichTextBox(), Qt::Key_D);
     QCOMPARE(downloads, 1);
+}
+
+void TestRecordingController::downloadHistoryThroughTheWindow()
+{
+    MainWindow &window = *m_window;
+    m_fixture->unit->setHistoryRecords({{12, 3}, {13, 2}});
+    pressCtrl(window.LogRichTextBox(), Qt::Key_D);
+    DownloadHistoryDialog *dialog = window.controller().downloadWindow();
+    QVERIFY(dialog);
+    QVERIFY(!window.logToolbar()->button(QStringLiteral("Record"))->isEnabled());
+    QVERIFY(!window.logToolbar()->button(QStringLiteral("DownloadHistory"))->isEnabled());
+    QTRY_VERIFY(dialog->AppendToLog()->isEnabled());
+    QTest::mouseClick(dialog->AppendToLog(), Qt::LeftButton);
+    QTRY_VERIFY(!window.controller().downloadWindow());
+    QVERIFY(window.logToolbar()->button(QStringLiteral("Record"))->isEnabled());
+    QVERIFY(window.logToolbar()->button(QStringLiteral("DownloadHistory"))->isEnabled());
+    const QByteArray log = m_fixture->logBytes();
+    QVERIFY2(log.contains("1200\t300\r\n1300\t200\r\n"), log.constData());
+    QVERIFY(window.LogRichTextBox()->toPlainText().contains(QStringLiteral("1300\t200\n")));
+    QVERIFY(window.logToolbar()->button(QStringLiteral("LoadLog"))->isEnabled());
 }
 
 void TestRecordingController::alwaysOnTopKeepsGeometry()

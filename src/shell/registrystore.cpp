@@ -1,5 +1,6 @@
 #include "shell/registrystore.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +15,20 @@ namespace {
 // Another program holds the lock only while it rewrites a small file; waiting longer than this
 // means something is wrong with it, and the change is given up.
 constexpr int LockTimeoutMs = 10000;
+// QLockFile doubles its pause between attempts up to seconds, which lets a busy writer starve a
+// waiting one; short attempts in a row keep looking every hundredth of a second.
+constexpr int LockAttemptMs = 10;
+
+// Takes the lock, waiting at most LockTimeoutMs for another program to release it.
+bool takeLock(QLockFile &lock)
+{
+    const QDeadlineTimer deadline(LockTimeoutMs);
+    while (!lock.tryLock(int(qMin<qint64>(LockAttemptMs, deadline.remainingTime())))) {
+        if (lock.error() != QLockFile::LockFailedError || deadline.hasExpired())
+            return false;
+    }
+    return true;
+}
 
 RegistryResult ioFailure(const QString &what)
 {
@@ -242,7 +257,7 @@ RegistryResult RegistryStore::change(qint32 root, const QString &subKey, const E
         return ioFailure(QStringLiteral("Cannot create the folder %1.").arg(m_folder));
 
     QLockFile lock(path + QStringLiteral(".lock"));
-    if (!lock.tryLock(LockTimeoutMs)) {
+    if (!takeLock(lock)) {
         if (lock.error() == QLockFile::LockFailedError)
             return {SharingViolation, QStringLiteral("%1 stays locked.").arg(path)};
         return ioFailure(QStringLiteral("Cannot create the lock file %1.").arg(lock.fileName()));
@@ -256,7 +271,10 @@ RegistryResult RegistryStore::change(qint32 root, const QString &subKey, const E
         return loaded;
     bool changed = false;
     const RegistryResult edited = edit(file, &changed);
-    if (!edited.ok() || !changed)
+    // In a damaged file nothing can be found: say why rather than that it is missing.
+    if (!edited.ok())
+        return damaged ? loaded : edited;
+    if (!changed)
         return edited;
     if (damaged) {
         const RegistryResult kept = keepDamagedCopy(path);

@@ -240,6 +240,9 @@ void TestRegistryStore::corruptFile()
 
     // Changes that change nothing leave the file alone.
     reg.RegDelValue(RegObject::CurrentUser, Key, QStringLiteral("a"));
+    QCOMPARE(reg.LastError(), error);
+    reg.RegDelKey(RegObject::CurrentUser, Key);
+    QCOMPARE(reg.LastError(), error);
     QCOMPARE(readFile(path), content);
     QVERIFY(!QFileInfo::exists(path + QStringLiteral(".bad")));
 

@@ -68,6 +68,9 @@ ChartControl::ChartControl(ChartDataModel &model, QWidget *parent)
     , m_chooseFile(defaultSaveFile)
 {
     setObjectName(QStringLiteral("ChartControl"));
+    // The grid always has the two series columns; a chart reset keeps them.
+    if (m_model.columnCount() < 2)
+        m_model.setColumnCount(2);
     buildPlot();
     connect(&m_model, &ChartDataModel::changed, this, &ChartControl::redraw);
     redraw();
@@ -94,14 +97,15 @@ void ChartControl::buildPlot()
     y->setNumberPrecision(0);
     y->setRange(0, 10);
 
+    // Bars first, so the line of the combination types is drawn over them.
+    m_bars = new BarPlottable(x, y);
+    m_bars->setSeriesColors(LargeColor, SmallColor);
+    m_bars->setSeriesValues(&m_values[0], &m_values[1]);
     for (qint32 series : {LargeSeries, SmallSeries}) {
         QCPGraph *graph = m_plot->addGraph(x, y);
         graph->setAdaptiveSampling(true);
         m_graphs[size_t(series - 1)] = graph;
     }
-    m_bars = new BarPlottable(x, y);
-    m_bars->setSeriesColors(LargeColor, SmallColor);
-    m_bars->setSeriesValues(&m_values[0], &m_values[1]);
     for (qint32 series : {LargeSeries, SmallSeries}) {
         // Empty graphs that only stand for their series in the legend.
         QCPGraph *entry = m_plot->addGraph(x, y);
@@ -119,6 +123,8 @@ void ChartControl::buildPlot()
             text->position->setTypeY(QCPItemPosition::ptPlotCoords);
             text->setPositionAlignment(Qt::AlignRight | Qt::AlignBottom);
             text->setColor(seriesColor(series).darker(115));
+            text->setBrush(withAlpha(palette().color(QPalette::Base), 200));
+            text->setPadding(QMargins(3, 1, 3, 1));
             text->setClipToAxisRect(true);
             text->setVisible(false);
             m_statTexts[size_t(series - 1)][size_t(k)] = text;
@@ -346,8 +352,14 @@ void ChartControl::redraw()
         graph->setLineStyle(m_type == ChartType::Step ? QCPGraph::lsStepCenter : QCPGraph::lsLine);
         graph->setChannelFillGraph(onLarge ? m_graphs[0] : nullptr);
         graph->setBrush(m_type == ChartType::Area || m_type == ChartType::Step
-                            ? QBrush(withAlpha(color, m_type == ChartType::Area ? 90 : 150))
+                            ? QBrush(withAlpha(color, m_type == ChartType::Area ? 120 : 150))
                             : Qt::NoBrush);
+    }
+    if (m_type == ChartType::Area) {
+        // Overlapping areas: the series with the lower mean in front, so both stay visible.
+        const bool largeInFront = m_statistics[0].mean <= m_statistics[1].mean;
+        QCPGraph *front = m_graphs[largeInFront ? 0 : 1];
+        front->setLayer(front->layer());
     }
 
     m_bars->setVisible(barType && (combo ? (small || (large && threeD)) : (large || small)));

@@ -42,7 +42,7 @@ public:
     /// The first line of a point's tooltip for a row, e.g. "Sample 1,234 (12/5/2026 - 07:50)".
     using RowCaption = std::function<QString(qint32 row)>;
 
-    /// The model must outlive the chart.
+    /// The model must outlive the chart; it gets the two series columns when it has fewer.
     explicit ChartControl(ChartDataModel &model, QWidget *parent = nullptr);
     ~ChartControl() override;
 

@@ -4,7 +4,9 @@
 #include "acquisition/portdiscovery.h"
 #include "acquisition/receivehandler.h"
 #include "acquisition/serialport.h"
+#include "charting/chartcontrol.h"
 #include "charting/chartdatamodel.h"
+#include "charting/charttoolbar.h"
 #include "charting/sampleprocessor.h"
 #include "charting/slidermodel.h"
 #include "logfile/logfolder.h"
@@ -227,8 +229,8 @@ void MainWindow::buildChartFrame(QWidget *parent)
     chartLayout->setContentsMargins(Margin, Margin, Margin, Margin);
     chartLayout->setSpacing(Margin);
 
-    m_chartToolbar = new QToolBar(m_chartFrame);
-    m_chartToolbar->setObjectName(QStringLiteral("ChartToolbar"));
+    m_chartControl = new ChartControl(*m_chartModel, m_chartFrame);
+    m_chartToolbar = new ChartToolbar(*m_chartControl, m_chartFrame);
     auto *periodLabel = new QLabel(QStringLiteral("Display Period:"), m_chartToolbar);
     periodLabel->setObjectName(QStringLiteral("DisplayPeriodLabel"));
     periodLabel->setContentsMargins(Margin, 0, Margin / 2, 0);
@@ -238,7 +240,7 @@ void MainWindow::buildChartFrame(QWidget *parent)
     m_chartToolbar->addWidget(periodLabel);
     m_chartToolbar->addWidget(m_displayPeriodComboBox);
 
-    m_chartArea = framed(m_chartFrame, QStringLiteral("ChartControl"));
+    m_chartArea = m_chartControl;
     m_chartArea->setMinimumHeight(120);
     m_chartSlider = new QSlider(Qt::Horizontal, m_chartFrame);
     m_chartSlider->setObjectName(QStringLiteral("ChartSlider"));
@@ -290,6 +292,17 @@ void MainWindow::wireParts()
     connect(m_sliderModel, &SliderModel::changed, this, &MainWindow::syncSliderFromModel);
     syncSliderFromModel();
     connect(m_chartSlider, &QSlider::valueChanged, this, &MainWindow::sliderChangedByUser);
+    connect(m_chartSlider, &QSlider::sliderReleased, this, [] { QToolTip::hideText(); });
+
+    m_chartControl->setNotifier(m_notifier);
+    m_chartControl->setRowCaption([this](qint32 row) {
+        // Row i of the chart shows the sample numbered ShownWindowStart + i - 1.
+        const qint32 sample = m_processor->ShownWindowStart() + row - 1;
+        const QDateTime time = m_processor->store().time(
+            sample - m_processor->StoreIndex(StoreIndexKind::DroppedCount));
+        return QStringLiteral("Sample ") + m_processor->formats().grouped(sample) +
+               QStringLiteral(" (") + m_processor->FormatSampleTime(time, true) + QLatin1Char(')');
+    });
     connect(m_displayPeriodComboBox, &QComboBox::currentIndexChanged, this,
             &MainWindow::displayPeriodChanged);
 }

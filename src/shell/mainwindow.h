@@ -16,7 +16,9 @@ class QToolBar;
 
 namespace orvel {
 
+class ChartControl;
 class ChartDataModel;
+class ChartToolbar;
 class DemoSampleSource;
 class KeyedToolbar;
 class LogFolder;
@@ -63,7 +65,8 @@ public:
     const ShellEnvironment &environment() const { return m_environment; }
 
     KeyedToolbar *logToolbar() const { return m_logToolbar; }
-    QToolBar *chartToolbar() const { return m_chartToolbar; }
+    ChartToolbar *chartToolbar() const { return m_chartToolbar; }
+    ChartControl *chartControl() const { return m_chartControl; }
     QWidget *chartFrame() const { return m_chartFrame; }
     QWidget *chartArea() const { return m_chartArea; }
     Splitter *splitter() const { return m_splitter; }
@@ -118,7 +121,8 @@ private:
 
     Splitter *m_splitter = nullptr;
     KeyedToolbar *m_logToolbar = nullptr;
-    QToolBar *m_chartToolbar = nullptr;
+    ChartToolbar *m_chartToolbar = nullptr;
+    ChartControl *m_chartControl = nullptr;
     QWidget *m_chartFrame = nullptr;
     QLabel *m_comPortLabel = nullptr;
     QComboBox *m_comPortComboBox = nullptr;

@@ -1,0 +1,301 @@
+// The chart control drawing a real chart data model, offscreen.
+
+#include "charting/chartcontrol.h"
+#include "charting/chartdatamodel.h"
+#include "common/notifier.h"
+
+#include <qcustomplot.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace orvel;
+
+namespace {
+/// Row r (1-based) of `filled` rows: large = 7·r mod 50 + 10, small = 3·large, labelled with the
+/// minute it stands for from 07:50.
+void fill(ChartDataModel &model, qint32 rows, qint32 filled)
+{
+    model.setRepaint(false);
+    model.setRowCount(rows);
+    for (qint32 row = 1; row <= filled; ++row) {
+        const double large = (7 * row) % 50 + 10;
+        model.setData(row, LargeSeries, large);
+        model.setData(row, SmallSeries, 3 * large);
+        model.setRowLabel(row, QTime(7, 50).addSecs(60 * (row - 1)).toString(u"HH:mm"));
+    }
+    model.setRepaint(true);
+}
+} // namespace
+
+class TestChartControl : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void drawsEveryRowOnTheChart_data()
+    {
+        QTest::addColumn<qint32>("rows");
+        QTest::addColumn<qint32>("filled");
+        QTest::newRow("10 of 10") << 10 << 10;
+        QTest::newRow("30 of 60") << 60 << 30;
+        QTest::newRow("empty hour") << 60 << 0;
+        QTest::newRow("full week") << 10080 << 10080;
+    }
+    void drawsEveryRowOnTheChart()
+    {
+        QFETCH(qint32, rows);
+        QFETCH(qint32, filled);
+        ChartDataModel model;
+        ChartControl chart(model);
+        fill(model, rows, filled);
+        QCOMPARE(chart.drawnPointCount(LargeSeries), filled);
+        QCOMPARE(chart.drawnPointCount(SmallSeries), filled);
+        QCOMPARE(chart.plot()->graph(0)->dataCount(), filled);
+        QCOMPARE(chart.plot()->graph(1)->dataCount(), filled);
+        QCOMPARE(chart.plot()->xAxis->range(), QCPRange(0.5, rows + 0.5));
+        chart.setSeriesExcluded(SmallSeries, true);
+        QCOMPARE(chart.drawnPointCount(SmallSeries), 0);
+        QCOMPARE(chart.plot()->graph(1)->dataCount(), 0);
+    }
+
+    void statisticsOfTheRowsOnTheChart()
+    {
+        ChartDataModel model;
+        ChartControl chart(model);
+        fill(model, 60, 40);
+        for (qint32 series : {LargeSeries, SmallSeries}) {
+            double minimum = 1e300, maximum = -1e300, sum = 0;
+            for (qint32 row = 1; row <= 40; ++row) {
+                const double v = *model.value(row, series);
+                minimum = std::min(minimum, v);
+                maximum = std::max(maximum, v);
+                sum += v;
+            }
+            QCOMPARE(chart.statisticValue(series, Statistic::Minimum), minimum);
+            QCOMPARE(chart.statisticValue(series, Statistic::Maximum), maximum);
+            QCOMPARE(chart.statisticValue(series, Statistic::Mean), sum / 40);
+        }
+        // The window moves on: a new maximum enters, the old first row leaves.
+        model.setRepaint(false);
+        model.MoveData(60);
+        model.setData(40, LargeSeries, 500);
+        model.setRepaint(true);
+        QCOMPARE(chart.statisticValue(LargeSeries, Statistic::Maximum), 500.0);
+
+        chart.setStatLineStyle(LargeSeries, Statistic::Maximum, StatLineStyle::Dashed);
+        QVERIFY(chart.statLineShown(LargeSeries, Statistic::Maximum));
+        bool drawnAt500 = false;
+        for (int i = 0; i < chart.plot()->itemCount(); ++i) {
+            auto *line = qobject_cast<QCPItemStraightLine *>(chart.plot()->item(i));
+            if (line && line->visible())
+                drawnAt500 = line->point1->coords().y() == 500 && line->point2->coords().y() == 500;
+        }
+        QVERIFY(drawnAt500);
+    }
+
+    void noStatisticsWithoutValues()
+    {
+        ChartDataModel model;
+        ChartControl chart(model);
+        fill(model, 60, 0);
+        chart.setStatLineStyle(SmallSeries, Statistic::Mean, StatLineStyle::Dashed);
+        QCOMPARE(chart.statisticValue(SmallSeries, Statistic::Mean), std::nullopt);
+        QVERIFY(!chart.statLineShown(SmallSeries, Statistic::Mean));
+    }
+
+    void repaintSwitchHoldsDrawing()
+    {
+        ChartDataModel model;
+        ChartControl chart(model);
+        fill(model, 60, 60);
+        const quint64 before = chart.redrawCount();
+        model.setRepaint(false);
+        model.MoveData(60);
+        model.shiftRowLabelsUp(60);
+        model.setData(60, LargeSeries, 99);
+        model.setData(60, SmallSeries, 999);
+        model.setRowLabel(60, QStringLiteral("08:50"));
+        model.setCategoryAxisTitle(QStringLiteral("Saturday, December 5, 2026"));
+        QCOMPARE(chart.redrawCount(), before);
+        QCOMPARE(chart.plot()->xAxis->label(), QString());
+        model.setRepaint(true);
+        QCOMPARE(chart.redrawCount(), before + 1);
+        QCOMPARE(chart.plot()->xAxis->label(), QStringLiteral("Saturday, December 5, 2026"));
+        QCOMPARE(chart.statisticValue(SmallSeries, Statistic::Maximum), 999.0);
+    }
+
+    void axisTitlesAndCategoryPens()
+    {
+        ChartDataModel model;
+        ChartControl chart(model);
+        model.setValueAxisTitle(QStringLiteral("Particles per cubic foot"));
+        QCOMPARE(chart.plot()->yAxis->label(), QStringLiteral("Particles per cubic foot"));
+        model.setCategoryMajorGridPen(ChartDataModel::PenStyle::None);
+        model.setCategoryMinorGridPen(ChartDataModel::PenStyle::None);
+        model.setCategoryAxisPen(ChartDataModel::PenStyle::None);
+        QVERIFY(!chart.plot()->xAxis->grid()->visible());
+        QVERIFY(!chart.plot()->xAxis->grid()->subGridVisible());
+        QCOMPARE(chart.plot()->xAxis->basePen().style(), Qt::NoPen);
+        model.setCategoryMajorGridPen(ChartDataModel::PenStyle::Solid);
+        model.setCategoryAxisPen(ChartDataModel::PenStyle::Solid);
+        QVERIFY(chart.plot()->xAxis->grid()->visible());
+        QCOMPARE(chart.plot()->xAxis->basePen().style(), Qt::SolidLine);
+    }
+
+    void legendNamesTheSeries()
+    {
+        ChartDataModel model;
+        ChartControl chart(model);
+        model.setCurrentColumn(1);
+        model.setColumnLabel(QStringLiteral("Large Particles"));
+        model.setCurrentColumn(2);
+        model.setColumnLabel(QStringLiteral("Small Particles"));
+        chart.setLegendShown(true);
+        QVERIFY(chart.plot()->legend->visible());
+        QCOMPARE(chart.plot()->legend->itemCount(), 2);
+        chart.setSeriesExcluded(LargeSeries, true);
+        QCOMPARE(chart.plot()->legend->itemCount(), 1);
+        auto *item = qobject_cast<QCPPlottableLegendItem *>(chart.plot()->legend->item(0));
+        QVERIFY(item);
+        QCOMPARE(item->plottable()->name(), QStringLiteral("Small Particles"));
+    }
+
+    void labelsNeverOverlap_data()
+    {
+        QTest::addColumn<qint32>("rows");
+        QTest::addColumn<int>("width");
+        for (qint32 rows : {10, 60, 480, 1440, 10080}) {
+            for (int width : {500, 1280}) {
+                QTest::addRow("%d rows at %d px", rows, width) << rows << width;
+            }
+        }
+    }
+    void labelsNeverOverlap()
+    {
+        QFETCH(qint32, rows);
+        QFETCH(int, width);
+        ChartDataModel model;
+        ChartControl chart(model);
+        chart.resize(width, 400);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        fill(model, rows, rows);
+        chart.redrawNow();
+        const auto labels = chart.shownCategoryLabels();
+        QVERIFY(labels.size() >= 3);
+        const QFontMetrics metrics(chart.plot()->xAxis->tickLabelFont());
+        const double pixelsPerRow = chart.plot()->axisRect()->width() / double(rows);
+        for (size_t i = 1; i < labels.size(); ++i) {
+            const double apart = (labels[i].first - labels[i - 1].first) * pixelsPerRow;
+            const double needed = (metrics.boundingRect(labels[i].second).width() +
+                                   metrics.boundingRect(labels[i - 1].second).width()) /
+                                  2.0;
+            QVERIFY2(apart > needed, qPrintable(labels[i].second));
+        }
+        if (rows >= 480) {
+            // Long windows put their labels on round times.
+            for (const auto &label : labels)
+                QVERIFY2(label.second.mid(3, 2) == QLatin1String("00"), qPrintable(label.second));
+        }
+    }
+
+    void pointDescriptionNamesSampleAndCounts()
+    {
+        ChartDataModel model;
+        ChartControl chart(model);
+        model.setCurrentColumn(1);
+        model.setColumnLabel(QStringLiteral("Large Particles"));
+        model.setCurrentColumn(2);
+        model.setColumnLabel(QStringLiteral("Small Particles"));
+        fill(model, 60, 30);
+        chart.setRowCaption([](qint32 row) { return QStringLiteral("Sample %1").arg(100 + row); });
+        QCOMPARE(chart.pointDescription(2),
+                 QStringLiteral("Sample 102\nLarge Particles: 24\nSmall Particles: 72"));
+        QCOMPARE(chart.pointDescription(31), QString());
+        QCOMPARE(chart.pointDescription(0), QString());
+    }
+
+    void savesThroughTheChooser_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("png") << "chart.png"
+                             << "chart.png" << true;
+        QTest::newRow("no ending") << "chart"
+                                   << "chart.png" << true;
+        QTest::newRow("jpeg") << "chart.jpg"
+                              << "chart.jpg" << true;
+        QTest::newRow("pdf") << "chart.pdf"
+                             << "chart.pdf" << true;
+        QTest::newRow("svg") << "chart.svg"
+                             << "chart.svg" << false;
+        QTest::newRow("missing folder") << "none/chart.png"
+                                        << "none/chart.png" << false;
+    }
+    void savesThroughTheChooser()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, written);
+        QFETCH(bool, saved);
+        QTemporaryDir dir;
+        ChartDataModel model;
+        ChartControl chart(model);
+        RecordingNotifier notifier;
+        chart.setNotifier(&notifier);
+        fill(model, 60, 60);
+        chart.resize(640, 320);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        QString caption;
+        chart.setSaveFileChooser([&](QWidget *, const QString &title, const QString &) {
+            caption = title;
+            return dir.filePath(name);
+        });
+        QCOMPARE(chart.saveChartAs(), saved);
+        QCOMPARE(caption, QStringLiteral("Save chart as"));
+        QCOMPARE(QFileInfo::exists(dir.filePath(written)), saved);
+        QCOMPARE(notifier.messages.size(), saved ? 0 : 1);
+        if (written.endsWith(QLatin1String(".png")) && saved)
+            QCOMPARE(QImage(dir.filePath(written)).width(), 640);
+    }
+
+    void cancellingTheChooserSavesNothing()
+    {
+        ChartDataModel model;
+        ChartControl chart(model);
+        RecordingNotifier notifier;
+        chart.setNotifier(&notifier);
+        chart.setSaveFileChooser(
+            [](QWidget *, const QString &, const QString &) { return QString(); });
+        QVERIFY(!chart.saveChartAs());
+        QVERIFY(notifier.messages.isEmpty());
+    }
+
+    void contextMenuCopiesTheChart()
+    {
+        ChartDataModel model;
+        ChartControl chart(model);
+        fill(model, 60, 60);
+        chart.resize(400, 300);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        std::unique_ptr<QMenu> menu(chart.createContextMenu(nullptr));
+        QStringList texts;
+        for (QAction *action : menu->actions())
+            texts << action->text();
+        QCOMPARE(texts,
+                 QStringList({QStringLiteral("Copy chart"), QStringLiteral("Save chart as…")}));
+        QApplication::clipboard()->clear();
+        menu->actions().at(0)->trigger();
+        QCOMPARE(QApplication::clipboard()->image().width(), 400);
+    }
+};
+
+QTEST_MAIN(TestChartControl)
+#include "tst_chartcontrol.moc"

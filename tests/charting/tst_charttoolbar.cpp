@@ -1,0 +1,366 @@
+// The chart toolbar acting on a real chart control, offscreen.
+
+#include "charting/chartcontrol.h"
+#include "charting/chartdatamodel.h"
+#include "charting/charttoolbar.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+using namespace orvel;
+
+namespace {
+const QStringList SmallStats = {QStringLiteral("GraphSmallMinimum"),
+                                QStringLiteral("GraphSmallAverage"),
+                                QStringLiteral("GraphSmallMaximum")};
+const QStringList LargeStats = {QStringLiteral("GraphLargeMinimum"),
+                                QStringLiteral("GraphLargeAverage"),
+                                QStringLiteral("GraphLargeMaximum")};
+} // namespace
+
+class TestChartToolbar : public QObject
+{
+    Q_OBJECT
+
+private:
+    struct Fixture
+    {
+        Fixture()
+        {
+            model.setRowCount(10);
+            for (qint32 row = 1; row <= 10; ++row) {
+                model.setData(row, LargeSeries, 100.0 * row);
+                model.setData(row, SmallSeries, 1000.0 * row);
+            }
+        }
+        ChartDataModel model;
+        ChartControl chart{model};
+        ChartToolbar toolbar{chart};
+
+        QAction *button(const QString &key) { return toolbar.button(key); }
+        /// A click as the user makes it: the state changes, then the handler runs.
+        void click(const QString &key) { button(key)->trigger(); }
+        void choose(const QString &key) { toolbar.menuEntry(key)->trigger(); }
+        bool allEnabled(const QStringList &keys)
+        {
+            return std::all_of(keys.begin(), keys.end(),
+                               [this](const QString &k) { return button(k)->isEnabled(); });
+        }
+        bool noneEnabled(const QStringList &keys)
+        {
+            return std::none_of(keys.begin(), keys.end(),
+                                [this](const QString &k) { return button(k)->isEnabled(); });
+        }
+    };
+
+private Q_SLOTS:
+    void buttonsAtCreation_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("toolTip");
+        QTest::addColumn<QString>("image");
+        QTest::addColumn<bool>("checkable");
+        QTest::addColumn<bool>("checked");
+        const auto row = [](const char *key, const char *tip, const char *image, bool checkable,
+                            bool checked) {
+            QTest::newRow(key) << QString::fromLatin1(key) << QString::fromLatin1(tip)
+                               << QString::fromLatin1(image) << checkable << checked;
+        };
+        row("LoadGraphData", "Load test graph data (DEMO ONLY)", "Graph", false, false);
+        row("ClearGraphData", "Clear graph data DEMO ONLY)", "ClearGraphData", false, false);
+        row("GraphType", "Graph Type: Line", "GraphLine", false, false);
+        row("GraphLegend", "Show legend", "GraphLegend", true, false);
+        row("GraphSmallParticles", "Graph small particle counts", "GraphSmallParticles", true,
+            true);
+        row("GraphSmallMinimum", "Show minimum", "GraphMinimum", true, false);
+        row("GraphSmallAverage", "Show average", "GraphAverage", true, false);
+        row("GraphSmallMaximum", "Show maximum", "GraphMaximum", true, false);
+        row("GraphLargeParticles", "Graph large particle counts", "GraphLargeParticles", true,
+            true);
+        row("GraphLargeMinimum", "Show minimum", "GraphMinimum", true, false);
+        row("GraphLargeAverage", "Show average", "GraphAverage", true, false);
+        row("GraphLargeMaximum", "Show maximum", "GraphMaximum", true, false);
+    }
+    void buttonsAtCreation()
+    {
+        QFETCH(QString, key);
+        Fixture f;
+        QAction *button = f.button(key);
+        QVERIFY(button);
+        QFETCH(QString, toolTip);
+        QFETCH(QString, image);
+        QFETCH(bool, checkable);
+        QFETCH(bool, checked);
+        QCOMPARE(button->toolTip(), toolTip);
+        QCOMPARE(f.toolbar.imageKey(key), image);
+        QCOMPARE(button->isCheckable(), checkable);
+        QCOMPARE(button->isChecked(), checked);
+        QVERIFY(button->isEnabled());
+    }
+
+    void everyImageExists()
+    {
+        Fixture f;
+        for (QAction *action : f.toolbar.actions()) {
+            if (action->isSeparator())
+                continue;
+            const QString image = f.toolbar.imageKey(f.toolbar.key(action));
+            QVERIFY2(!ChartToolbar::ButtonImage(image).pixmap(16, 16).isNull(), qPrintable(image));
+        }
+        for (QAction *entry : f.toolbar.graphTypeMenu()->actions())
+            QVERIFY2(!entry->icon().pixmap(16, 16).isNull(), qPrintable(entry->objectName()));
+    }
+
+    void separatorsAndDemoButtons()
+    {
+        Fixture f;
+        QVERIFY(f.button(QStringLiteral("FirstSeparator"))->isSeparator());
+        QVERIFY(f.button(QStringLiteral("LastSeparator"))->isSeparator());
+        f.toolbar.setDemoButtonsVisible(false);
+        for (const char *key : {"LoadGraphData", "ClearGraphData", "FirstSeparator"})
+            QVERIFY(!f.button(QLatin1String(key))->isVisible());
+        QVERIFY(f.button(QStringLiteral("GraphType"))->isVisible());
+    }
+
+    void demoButtonsOnlyAsk()
+    {
+        Fixture f;
+        QSignalSpy load(&f.toolbar, &ChartToolbar::loadGraphDataRequested);
+        QSignalSpy clear(&f.toolbar, &ChartToolbar::clearGraphDataRequested);
+        QVERIFY(load.isValid() && clear.isValid());
+        f.click(QStringLiteral("LoadGraphData"));
+        QCOMPARE(load.size(), 1);
+        QCOMPARE(clear.size(), 0);
+        f.click(QStringLiteral("ClearGraphData"));
+        QCOMPARE(clear.size(), 1);
+        QCOMPARE(f.model.value(1, LargeSeries), std::optional<double>(100.0));
+    }
+
+    void graphTypeMenu_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<ChartType>("type");
+        QTest::addColumn<bool>("stacking");
+        QTest::addColumn<bool>("smallStats");
+        QTest::addColumn<bool>("largeStats");
+        QTest::newRow("Line") << "GraphLine"
+                              << "Line" << ChartType::Line << false << true << true;
+        QTest::newRow("Area") << "GraphArea"
+                              << "Area" << ChartType::Area << false << false << false;
+        QTest::newRow("2D Bar") << "GraphBar2D"
+                                << "2D Bar" << ChartType::Bar2D << false << false << false;
+        QTest::newRow("3D Bar") << "GraphBar3D"
+                                << "3D Bar" << ChartType::Bar3D << true << false << false;
+        QTest::newRow("2D Combination")
+            << "GraphCombo2D"
+            << "2D Combination" << ChartType::Combo2D << false << false << true;
+        QTest::newRow("3D Combination")
+            << "GraphCombo3D"
+            << "3D Combination" << ChartType::Combo3D << false << false << false;
+        QTest::newRow("Step") << "GraphStep"
+                              << "Step" << ChartType::Step << true << false << false;
+    }
+    void graphTypeMenu()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, text);
+        QFETCH(ChartType, type);
+        QFETCH(bool, stacking);
+        QFETCH(bool, smallStats);
+        QFETCH(bool, largeStats);
+        Fixture f;
+        QCOMPARE(f.toolbar.menuEntry(key)->text(), text);
+        f.choose(key);
+        QCOMPARE(f.toolbar.imageKey(QStringLiteral("GraphType")), key);
+        QCOMPARE(f.button(QStringLiteral("GraphType"))->toolTip(),
+                 QStringLiteral("Graph Type: ") + text);
+        QCOMPARE(f.chart.chartType(), type);
+        QCOMPARE(f.chart.stacking(), stacking);
+        QCOMPARE(f.allEnabled(SmallStats), smallStats);
+        QCOMPARE(f.noneEnabled(SmallStats), !smallStats);
+        QCOMPARE(f.allEnabled(LargeStats), largeStats);
+        QCOMPARE(f.noneEnabled(LargeStats), !largeStats);
+        // Every type draws both series, each point of the rows on the chart.
+        QCOMPARE(f.chart.drawnPointCount(LargeSeries), 10);
+        QCOMPARE(f.chart.drawnPointCount(SmallSeries), 10);
+    }
+
+    void areaDisablesStatisticsButKeepsThem()
+    {
+        Fixture f;
+        f.click(QStringLiteral("GraphSmallMaximum"));
+        f.click(QStringLiteral("GraphLargeMinimum"));
+        QVERIFY(f.chart.statLineShown(SmallSeries, Statistic::Maximum));
+        f.choose(QStringLiteral("GraphArea"));
+        QVERIFY(f.noneEnabled(SmallStats + LargeStats));
+        QVERIFY(f.button(QStringLiteral("GraphSmallMaximum"))->isChecked());
+        QVERIFY(f.button(QStringLiteral("GraphLargeMinimum"))->isChecked());
+        QVERIFY(!f.button(QStringLiteral("GraphSmallMinimum"))->isChecked());
+        QCOMPARE(f.chart.statLineStyle(SmallSeries, Statistic::Maximum), StatLineStyle::Dashed);
+        QCOMPARE(f.chart.statLineStyle(LargeSeries, Statistic::Minimum), StatLineStyle::Dashed);
+        // The area chart cannot show them, so they are off the screen meanwhile.
+        QVERIFY(!f.chart.statLineShown(SmallSeries, Statistic::Maximum));
+
+        // Back to lines: all six again, even for a series that is hidden.
+        f.click(QStringLiteral("GraphSmallParticles"));
+        f.choose(QStringLiteral("GraphLine"));
+        QVERIFY(f.allEnabled(SmallStats + LargeStats));
+        QVERIFY(f.chart.statLineShown(LargeSeries, Statistic::Minimum));
+    }
+
+    void combination2DKeepsOnlyLargeStatistics()
+    {
+        Fixture f;
+        f.click(QStringLiteral("GraphLargeMaximum"));
+        f.click(QStringLiteral("GraphSmallMaximum"));
+        f.choose(QStringLiteral("GraphCombo2D"));
+        QVERIFY(f.allEnabled(LargeStats));
+        QVERIFY(f.noneEnabled(SmallStats));
+        QVERIFY(f.chart.statLineShown(LargeSeries, Statistic::Maximum));
+        QVERIFY(!f.chart.statLineShown(SmallSeries, Statistic::Maximum));
+    }
+
+    void releasingASeries_data()
+    {
+        QTest::addColumn<QString>("seriesKey");
+        QTest::addColumn<qint32>("series");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<bool>("statsBack");
+        QTest::newRow("small, line") << "GraphSmallParticles" << SmallSeries << "GraphLine" << true;
+        QTest::newRow("large, line") << "GraphLargeParticles" << LargeSeries << "GraphLine" << true;
+        QTest::newRow("large, 2D combination")
+            << "GraphLargeParticles" << LargeSeries << "GraphCombo2D" << true;
+        QTest::newRow("small, 2D combination")
+            << "GraphSmallParticles" << SmallSeries << "GraphCombo2D" << false;
+        QTest::newRow("large, area")
+            << "GraphLargeParticles" << LargeSeries << "GraphArea" << false;
+    }
+    void releasingASeries()
+    {
+        QFETCH(QString, seriesKey);
+        QFETCH(qint32, series);
+        QFETCH(QString, type);
+        QFETCH(bool, statsBack);
+        Fixture f;
+        f.choose(type);
+        const QStringList stats = series == SmallSeries ? SmallStats : LargeStats;
+        f.click(seriesKey);
+        QVERIFY(!f.button(seriesKey)->isChecked());
+        QVERIFY(f.chart.isSeriesExcluded(series));
+        QCOMPARE(f.chart.drawnPointCount(series), 0);
+        QCOMPARE(f.chart.drawnPointCount(3 - series), 10);
+        QVERIFY(f.noneEnabled(stats));
+
+        f.click(seriesKey);
+        QVERIFY(!f.chart.isSeriesExcluded(series));
+        QCOMPARE(f.chart.drawnPointCount(series), 10);
+        QCOMPARE(f.allEnabled(stats), statsBack);
+        QCOMPARE(f.noneEnabled(stats), !statsBack);
+    }
+
+    void threeDBarThenCombinationStaysOblique()
+    {
+        Fixture f;
+        f.chart.resize(800, 400);
+        f.chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.chart));
+        QCOMPARE(f.chart.projection(), Projection::Perspective);
+        f.choose(QStringLiteral("GraphBar3D"));
+        QCOMPARE(f.chart.projection(), Projection::Oblique);
+        const QPointF oblique = f.chart.depthDirection();
+        QVERIFY(oblique.x() > 0 && oblique.y() < 0);
+        f.choose(QStringLiteral("GraphCombo3D"));
+        QCOMPARE(f.chart.projection(), Projection::Oblique);
+        QCOMPARE(f.chart.depthDirection(), oblique);
+        f.chart.redrawNow();
+        QVERIFY(f.chart.depthPixels() > 0);
+        // Other types leave the projection alone, and a flat type draws without depth.
+        f.choose(QStringLiteral("GraphBar2D"));
+        QCOMPARE(f.chart.projection(), Projection::Oblique);
+        f.chart.redrawNow();
+        QCOMPARE(f.chart.depthPixels(), 0.0);
+    }
+
+    void unknownMenuKeyChangesNothing()
+    {
+        Fixture f;
+        f.choose(QStringLiteral("GraphStep"));
+        QVERIFY(!f.toolbar.ChartToolbar_ButtonMenuClick(QStringLiteral("GraphPie")));
+        QCOMPARE(f.toolbar.imageKey(QStringLiteral("GraphType")), QStringLiteral("GraphStep"));
+        QCOMPARE(f.button(QStringLiteral("GraphType"))->toolTip(),
+                 QStringLiteral("Graph Type: Step"));
+        QCOMPARE(f.chart.chartType(), ChartType::Step);
+        QVERIFY(f.chart.stacking());
+    }
+
+    void statisticButtonsSwitchTheirLine_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<qint32>("series");
+        QTest::addColumn<Statistic>("statistic");
+        QTest::newRow("small minimum") << SmallStats[0] << SmallSeries << Statistic::Minimum;
+        QTest::newRow("small average") << SmallStats[1] << SmallSeries << Statistic::Mean;
+        QTest::newRow("small maximum") << SmallStats[2] << SmallSeries << Statistic::Maximum;
+        QTest::newRow("large minimum") << LargeStats[0] << LargeSeries << Statistic::Minimum;
+        QTest::newRow("large average") << LargeStats[1] << LargeSeries << Statistic::Mean;
+        QTest::newRow("large maximum") << LargeStats[2] << LargeSeries << Statistic::Maximum;
+    }
+    void statisticButtonsSwitchTheirLine()
+    {
+        QFETCH(QString, key);
+        QFETCH(qint32, series);
+        QFETCH(Statistic, statistic);
+        Fixture f;
+        f.click(key);
+        QCOMPARE(f.chart.statLineStyle(series, statistic), StatLineStyle::Dashed);
+        QVERIFY(f.chart.statLineShown(series, statistic));
+        int shown = 0;
+        for (qint32 s : {LargeSeries, SmallSeries}) {
+            for (Statistic k : {Statistic::Minimum, Statistic::Maximum, Statistic::Mean})
+                shown += f.chart.statLineShown(s, k) ? 1 : 0;
+        }
+        QCOMPARE(shown, 1);
+        f.click(key);
+        QCOMPARE(f.chart.statLineStyle(series, statistic), StatLineStyle::None);
+        QVERIFY(!f.chart.statLineShown(series, statistic));
+    }
+
+    void legendFollowsItsButton()
+    {
+        Fixture f;
+        QVERIFY(!f.chart.legendShown());
+        f.click(QStringLiteral("GraphLegend"));
+        QVERIFY(f.chart.legendShown());
+        f.click(QStringLiteral("GraphLegend"));
+        QVERIFY(!f.chart.legendShown());
+    }
+
+    void enableStatLineButtonsIgnoresOtherSeries()
+    {
+        Fixture f;
+        f.toolbar.EnableStatLineButtons(3, false);
+        f.toolbar.EnableStatLineButtons(0, false);
+        QVERIFY(f.allEnabled(SmallStats + LargeStats));
+        f.button(LargeStats[1])->setChecked(true);
+        f.toolbar.EnableStatLineButtons(1, false);
+        QVERIFY(f.noneEnabled(LargeStats));
+        QVERIFY(f.allEnabled(SmallStats));
+        QVERIFY(f.button(LargeStats[1])->isChecked());
+    }
+
+    void graphTypeIsADropDown()
+    {
+        Fixture f;
+        QToolButton *button = f.toolbar.graphTypeButton();
+        QVERIFY(button);
+        QCOMPARE(button->popupMode(), QToolButton::InstantPopup);
+        QCOMPARE(f.toolbar.graphTypeMenu()->actions().size(), 7);
+    }
+};
+
+QTEST_MAIN(TestChartToolbar)
+#include "tst_charttoolbar.moc"

@@ -2,6 +2,7 @@
 
 #include "common/failure.h"
 #include "common/localeformats.h"
+#include "common/shownline.h"
 
 #include <cmath>
 #include <limits>
@@ -21,27 +22,6 @@ QString trimSpaces(QStringView text)
     while (end > begin && text[end - 1] == u' ')
         --end;
     return text.mid(begin, end - begin).toString();
-}
-
-/// Printable form of a line for messages: control characters shown as escapes, long lines cut.
-QString quoted(QStringView line)
-{
-    QString shown;
-    const qsizetype limit = 80;
-    for (qsizetype i = 0; i < line.size() && i < limit; ++i) {
-        const QChar c = line[i];
-        if (c == u'\r')
-            shown += QStringLiteral("\\r");
-        else if (c == u'\n')
-            shown += QStringLiteral("\\n");
-        else if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            shown += c;
-    }
-    if (line.size() > limit)
-        shown += QStringLiteral("...");
-    return QLatin1Char('"') + shown + QLatin1Char('"');
 }
 
 bool isDecimal(const QString &field)
@@ -70,14 +50,14 @@ qint32 toCount(const QString &field, QStringView line)
     if (!isDecimal(field)) {
         throw Failure(Failure::TypeMismatch, Source,
                       QStringLiteral("Type mismatch: %1 in the counts line %2 is not a number.")
-                          .arg(quoted(field), quoted(line)));
+                          .arg(quotedForMessage(field), quotedForMessage(line)));
     }
     // Halves go to the even neighbour (the default rounding mode).
     const double value = std::nearbyint(QLocale::c().toDouble(field));
     if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max()) {
         throw Failure(Failure::Overflow, Source,
                       QStringLiteral("Overflow: %1 in the counts line %2 does not fit in 32 bits.")
-                          .arg(quoted(field), quoted(line)));
+                          .arg(quotedForMessage(field), quotedForMessage(line)));
     }
     return static_cast<qint32>(value);
 }
@@ -91,7 +71,7 @@ qint32 scaled(qint32 count, qint32 multiplier, QStringView line)
                                      "not fit in 32 bits.")
                           .arg(count)
                           .arg(multiplier)
-                          .arg(quoted(line)));
+                          .arg(quotedForMessage(line)));
     }
     return result;
 }

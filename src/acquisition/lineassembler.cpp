@@ -30,4 +30,12 @@ LineAssembler::Result LineAssembler::append(QStringView received)
     return result;
 }
 
+QString LineAssembler::overflowMessage(qsizetype dropped)
+{
+    return QStringLiteral("%1 characters arrived from the counter unit without a line end and were "
+                          "discarded. The port is probably not set to the unit's speed (9600 "
+                          "baud), or the device on this port is not the counter unit.")
+        .arg(dropped);
+}
+
 } // namespace orvel

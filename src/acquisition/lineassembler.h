@@ -28,6 +28,9 @@ public:
     {}
 
     Result append(QStringView received);
+
+    /// What to tell the user when `dropped` characters arrived without a line end.
+    static QString overflowMessage(qsizetype dropped);
     const QString &buffer() const { return m_buffer; }
     qsizetype limit() const { return m_limit; }
 

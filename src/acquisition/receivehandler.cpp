@@ -37,11 +37,7 @@ void ReceiveHandler::processReceived(const QString &received)
 
     const LineAssembler::Result result = m_assembler.append(received);
     if (result.overflowStarted) {
-        m_notifier.showError(
-            tr("%1 characters arrived from the counter unit without a line end and were "
-               "discarded. The port is probably not set to the unit's speed (9600 baud), or the "
-               "device on this port is not the counter unit.")
-                .arg(result.droppedChars));
+        m_notifier.showError(LineAssembler::overflowMessage(result.droppedChars));
     }
     if (result.lines.isEmpty())
         return;

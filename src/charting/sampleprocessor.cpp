@@ -6,6 +6,7 @@
 #include "common/clock.h"
 #include "common/failure.h"
 #include "common/notifier.h"
+#include "common/shownline.h"
 #include "logfile/logwriter.h"
 
 #include <QScopeGuard>
@@ -18,28 +19,11 @@ namespace {
 
 const QString Source = QStringLiteral("ProcessSample");
 
-/// A line as the user should see it in a message: without its line end, control characters as
-/// escapes, cut when long.
+/// A line as the user should see it in a message: without its line end.
 QString shownLine(const QString &line)
 {
-    constexpr qsizetype Limit = 80;
     const qsizetype lineEnd = line.indexOf(QStringLiteral("\r\n"));
-    const QStringView text = QStringView(line).left(lineEnd < 0 ? line.size() : lineEnd);
-    QString shown;
-    for (qsizetype i = 0; i < text.size() && i < Limit; ++i) {
-        const QChar c = text[i];
-        if (c == u'\r')
-            shown += QStringLiteral("\\r");
-        else if (c == u'\n')
-            shown += QStringLiteral("\\n");
-        else if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            shown += c;
-    }
-    if (text.size() > Limit)
-        shown += QStringLiteral("...");
-    return QLatin1Char('"') + shown + QLatin1Char('"');
+    return quotedForMessage(QStringView(line).left(lineEnd < 0 ? line.size() : lineEnd));
 }
 
 /// A count as the unit sent it: the scaled count over the multiplier, in the shortest decimal form.

@@ -196,8 +196,7 @@ void DownloadHistoryDialog::AppendToLog_Click()
     }
     if (m_mainPane) {
         m_mainPane->appendLogText(text);
-        m_mainPane->moveCursor(QTextCursor::End);
-        m_mainPane->ensureCursorVisible();
+        m_mainPane->moveCaretToEnd();
     }
     accept();
 }

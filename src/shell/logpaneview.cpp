@@ -1,45 +1,447 @@
 #include "shell/logpaneview.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFontDatabase>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
 #include <QScrollBar>
-#include <QTextBlock>
+
+#include <algorithm>
 
 namespace orvel {
 
-LogPaneView::LogPaneView(QWidget *parent)
-    : QPlainTextEdit(parent)
+namespace {
+
+constexpr int Margin = 4;
+
+int nextCell(int cell, QChar c)
 {
-    setReadOnly(true);
-    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    setLineWrapMode(QPlainTextEdit::NoWrap);
-    setUndoRedoEnabled(false);
-    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    setTabStopDistance(fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 12);
+    return c == u'\t' ? (cell / LogPaneView::TabCells + 1) * LogPaneView::TabCells : cell + 1;
 }
 
-bool LogPaneView::caretAtEnd() const
+bool isWordChar(QChar c)
 {
-    const QTextCursor cursor = textCursor();
-    return !cursor.hasSelection() && cursor.atEnd();
+    return c != u'\t' && c != u'\n' && c != u' ';
+}
+
+} // namespace
+
+LogPaneView::LogPaneView(QWidget *parent)
+    : QAbstractScrollArea(parent)
+{
+    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    horizontalScrollBar()->setSingleStep(cellWidth());
+    updateScrollBars();
+}
+
+int LogPaneView::lineHeight() const
+{
+    return fontMetrics().lineSpacing();
+}
+
+int LogPaneView::cellWidth() const
+{
+    return std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('0')));
+}
+
+void LogPaneView::indexFrom(qsizetype from)
+{
+    while (m_lineStarts.size() > 1 && m_lineStarts.back() >= from)
+        m_lineStarts.pop_back();
+    if (m_lineStarts.back() != from)
+        m_lineStarts.push_back(from);
+    const QChar *data = m_text.constData();
+    const qsizetype size = m_text.size();
+    int cell = 0;
+    int widest = m_widestCells;
+    for (qsizetype i = from; i < size; ++i) {
+        const QChar c = data[i];
+        if (c == u'\n') {
+            widest = std::max(widest, cell);
+            cell = 0;
+            m_lineStarts.push_back(i + 1);
+        } else {
+            cell = nextCell(cell, c);
+        }
+    }
+    m_widestCells = std::max(widest, cell);
 }
 
 void LogPaneView::appendLogText(const QString &text)
 {
-    const bool follow = caretAtEnd();
-    const int scroll = verticalScrollBar()->value();
-
     QString plain = text;
     plain.remove(u'\r');
-    QTextCursor end(document());
-    end.movePosition(QTextCursor::End);
-    end.insertText(plain);
-
+    if (plain.isEmpty())
+        return;
+    const bool follow = caretAtEnd();
+    const qsizetype lastLine = m_lineStarts.back();
+    m_text += plain;
+    indexFrom(lastLine);
+    updateScrollBars();
     if (follow) {
-        moveCursor(QTextCursor::End);
-        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
-    } else {
-        verticalScrollBar()->setValue(scroll);
+        m_caret = m_anchor = m_text.size();
+        scrollToEnd();
     }
+    viewport()->update();
+    Q_EMIT textChanged();
+}
+
+void LogPaneView::setLogBytes(const QByteArray &bytes)
+{
+    setLogText(QString::fromUtf8(bytes));
+}
+
+void LogPaneView::setLogText(QString text)
+{
+    // Drop the CRs in place; a log has one before every LF.
+    QChar *data = text.data();
+    const qsizetype size = text.size();
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        if (data[i] != u'\r')
+            data[kept++] = data[i];
+    }
+    text.truncate(kept);
+    m_text = std::move(text);
+    m_lineStarts.assign(1, 0);
+    m_lineStarts.reserve(std::size_t(m_text.size() / 32 + 1));
+    m_widestCells = 0;
+    indexFrom(0);
+    textReplaced();
+}
+
+void LogPaneView::clear()
+{
+    m_text.clear();
+    m_text.squeeze();
+    m_lineStarts.assign(1, 0);
+    m_lineStarts.shrink_to_fit();
+    m_widestCells = 0;
+    textReplaced();
+}
+
+void LogPaneView::textReplaced()
+{
+    m_caret = m_anchor = m_text.size();
+    updateScrollBars();
+    scrollToEnd();
+    viewport()->update();
+    Q_EMIT textChanged();
+}
+
+QString LogPaneView::lineText(qsizetype line) const
+{
+    if (line < 0 || line >= lineCount())
+        return QString();
+    return m_text.mid(lineStart(line), lineEnd(line) - lineStart(line));
+}
+
+qsizetype LogPaneView::lineEnd(qsizetype line) const
+{
+    return line + 1 < lineCount() ? lineStart(line + 1) - 1 : m_text.size();
+}
+
+qsizetype LogPaneView::lineOf(qsizetype position) const
+{
+    const auto it = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), position);
+    return qsizetype(it - m_lineStarts.begin()) - 1;
+}
+
+int LogPaneView::cellOf(qsizetype position) const
+{
+    int cell = 0;
+    for (qsizetype i = lineStart(lineOf(position)); i < position; ++i)
+        cell = nextCell(cell, m_text[i]);
+    return cell;
+}
+
+qsizetype LogPaneView::firstVisibleLine() const
+{
+    return verticalScrollBar()->value();
+}
+
+int LogPaneView::visibleLineCount() const
+{
+    return std::max(1, viewport()->height() / lineHeight());
+}
+
+qsizetype LogPaneView::positionAt(const QPoint &point) const
+{
+    const qsizetype line =
+        std::clamp<qsizetype>(firstVisibleLine() + point.y() / lineHeight(), 0, lineCount() - 1);
+    const int x = point.x() - Margin + horizontalScrollBar()->value();
+    const int width = cellWidth();
+    const qsizetype end = lineEnd(line);
+    int cell = 0;
+    for (qsizetype i = lineStart(line); i < end; ++i) {
+        const int next = nextCell(cell, m_text[i]);
+        if (x < (cell + next) * width / 2)
+            return i;
+        cell = next;
+    }
+    return end;
+}
+
+void LogPaneView::updateScrollBars()
+{
+    const int visible = visibleLineCount();
+    verticalScrollBar()->setPageStep(visible);
+    verticalScrollBar()->setRange(0, int(std::max<qsizetype>(0, lineCount() - visible)));
+    const int width = m_widestCells * cellWidth() + 2 * Margin;
+    horizontalScrollBar()->setPageStep(viewport()->width());
+    horizontalScrollBar()->setRange(0, std::max(0, width - viewport()->width()));
+}
+
+void LogPaneView::scrollToEnd()
+{
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    horizontalScrollBar()->setValue(0);
+}
+
+bool LogPaneView::caretAtEnd() const
+{
+    return m_caret == m_anchor && m_caret == m_text.size();
+}
+
+void LogPaneView::setCaretPosition(qsizetype position, bool keepAnchor)
+{
+    m_caret = std::clamp<qsizetype>(position, 0, m_text.size());
+    if (!keepAnchor)
+        m_anchor = m_caret;
+    ensureCaretVisible();
+    viewport()->update();
+    if (hasSelection() && QApplication::clipboard()->supportsSelection())
+        QApplication::clipboard()->setText(selectedText(), QClipboard::Selection);
+}
+
+void LogPaneView::moveCaretToEnd()
+{
+    m_caret = m_anchor = m_text.size();
+    scrollToEnd();
+    viewport()->update();
+}
+
+QString LogPaneView::selectedText() const
+{
+    const qsizetype from = std::min(m_caret, m_anchor);
+    return m_text.mid(from, std::max(m_caret, m_anchor) - from);
+}
+
+void LogPaneView::selectAll()
+{
+    m_anchor = 0;
+    m_caret = m_text.size();
+    viewport()->update();
+}
+
+void LogPaneView::copy() const
+{
+    if (hasSelection())
+        QApplication::clipboard()->setText(selectedText());
+}
+
+void LogPaneView::ensureCaretVisible()
+{
+    const qsizetype line = lineOf(m_caret);
+    const qsizetype first = firstVisibleLine();
+    const int visible = visibleLineCount();
+    if (line < first)
+        verticalScrollBar()->setValue(int(line));
+    else if (line >= first + visible)
+        verticalScrollBar()->setValue(int(line - visible + 1));
+    const int x = cellOf(m_caret) * cellWidth();
+    QScrollBar *bar = horizontalScrollBar();
+    if (x < bar->value())
+        bar->setValue(x);
+    else if (x + 2 * Margin > bar->value() + viewport()->width())
+        bar->setValue(x + 2 * Margin - viewport()->width());
+}
+
+void LogPaneView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(viewport());
+    const QFontMetrics metrics = fontMetrics();
+    const int height = lineHeight();
+    const int width = cellWidth();
+    const int left = Margin - horizontalScrollBar()->value();
+    const qsizetype first = firstVisibleLine();
+    const qsizetype last = std::min(lineCount(), first + viewport()->height() / height + 2);
+    const qsizetype selectionStart = std::min(m_caret, m_anchor);
+    const qsizetype selectionEnd = std::max(m_caret, m_anchor);
+    const QPalette &colours = palette();
+
+    for (qsizetype line = first; line < last; ++line) {
+        const int top = int(line - first) * height;
+        const qsizetype start = lineStart(line);
+        const qsizetype end = lineEnd(line);
+        // Only the lines on screen are laid out: tabs become spaces up to the next stop.
+        QString shown;
+        shown.reserve(end - start + TabCells);
+        for (qsizetype i = start; i < end; ++i) {
+            const QChar c = m_text[i];
+            if (c == u'\t')
+                shown.append(QString(TabCells - shown.size() % TabCells, u' '));
+            else
+                shown.append(c);
+        }
+        painter.setPen(colours.color(QPalette::Text));
+        painter.drawText(left, top + metrics.ascent(), shown);
+
+        // The selection, including the line end when it runs on into the next line.
+        if (selectionStart <= end && selectionEnd > start) {
+            const int from = selectionStart > start ? cellOf(selectionStart) : 0;
+            const int to = selectionEnd > end ? cellOf(end) + 1 : cellOf(selectionEnd);
+            const QRect band(left + from * width, top, (to - from) * width, height);
+            painter.fillRect(band, colours.brush(QPalette::Highlight));
+            painter.save();
+            painter.setClipRect(band);
+            painter.setPen(colours.color(QPalette::HighlightedText));
+            painter.drawText(left, top + metrics.ascent(), shown);
+            painter.restore();
+        }
+    }
+
+    const qsizetype caretLine = lineOf(m_caret);
+    if (hasFocus() && caretLine >= first && caretLine < last) {
+        const int x = left + cellOf(m_caret) * width;
+        const int top = int(caretLine - first) * height;
+        painter.setPen(colours.color(QPalette::Text));
+        painter.drawLine(x, top, x, top + height - 1);
+    }
+}
+
+void LogPaneView::resizeEvent(QResizeEvent *event)
+{
+    const bool atEnd = verticalScrollBar()->value() == verticalScrollBar()->maximum();
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+    if (atEnd && caretAtEnd())
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void LogPaneView::scrollContentsBy(int, int)
+{
+    viewport()->update();
+}
+
+void LogPaneView::keyPressEvent(QKeyEvent *event)
+{
+    if (event == QKeySequence::Copy) {
+        copy();
+        return;
+    }
+    if (event == QKeySequence::SelectAll) {
+        selectAll();
+        return;
+    }
+    const qsizetype line = lineOf(m_caret);
+    const int cell = cellOf(m_caret);
+    // The position in `target` nearest the caret's cell, for moves up and down.
+    auto sameCell = [this, cell](qsizetype target) {
+        target = std::clamp<qsizetype>(target, 0, lineCount() - 1);
+        int at = 0;
+        qsizetype i = lineStart(target);
+        for (; i < lineEnd(target); ++i) {
+            at = nextCell(at, m_text[i]);
+            if (at > cell)
+                break;
+        }
+        return i;
+    };
+    struct Move
+    {
+        QKeySequence::StandardKey move;
+        QKeySequence::StandardKey select;
+        qsizetype to;
+    };
+    const int page = visibleLineCount();
+    const Move moves[] = {
+        {QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar, m_caret + 1},
+        {QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar, m_caret - 1},
+        {QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine, sameCell(line + 1)},
+        {QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine, sameCell(line - 1)},
+        {QKeySequence::MoveToNextPage, QKeySequence::SelectNextPage, sameCell(line + page)},
+        {QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage, sameCell(line - page)},
+        {QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine, lineStart(line)},
+        {QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine, lineEnd(line)},
+        {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument, 0},
+        {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, m_text.size()},
+    };
+    for (const Move &move : moves) {
+        if (event->matches(move.move) || event->matches(move.select)) {
+            setCaretPosition(move.to, event->matches(move.select));
+            return;
+        }
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+void LogPaneView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    m_dragging = true;
+    setCaretPosition(positionAt(event->position().toPoint()),
+                     event->modifiers() & Qt::ShiftModifier);
+}
+
+void LogPaneView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_dragging || !(event->buttons() & Qt::LeftButton)) {
+        m_dragging = false;
+        return;
+    }
+    setCaretPosition(positionAt(event->position().toPoint()), true);
+}
+
+void LogPaneView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    // Selects the field (count or time stamp) under the pointer.
+    const qsizetype at = positionAt(event->position().toPoint());
+    qsizetype from = at;
+    qsizetype to = at;
+    while (from > 0 && isWordChar(m_text[from - 1]))
+        --from;
+    while (to < m_text.size() && isWordChar(m_text[to]))
+        ++to;
+    m_anchor = from;
+    setCaretPosition(to, true);
+    m_dragging = false;
+}
+
+void LogPaneView::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu menu(this);
+    QAction *copyAction = menu.addAction(tr("&Copy"), this, &LogPaneView::copy);
+    copyAction->setShortcut(QKeySequence::Copy);
+    copyAction->setEnabled(hasSelection());
+    QAction *selectAllAction = menu.addAction(tr("Select &All"), this, &LogPaneView::selectAll);
+    selectAllAction->setShortcut(QKeySequence::SelectAll);
+    selectAllAction->setEnabled(!isEmpty());
+    menu.exec(event->globalPos());
+}
+
+void LogPaneView::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void LogPaneView::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 } // namespace orvel

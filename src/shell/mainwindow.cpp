@@ -12,6 +12,7 @@
 #include "logfile/logfolder.h"
 #include "logfile/logwriter.h"
 #include "shell/keyedtoolbar.h"
+#include "shell/loadlogcommand.h"
 #include "shell/logpaneview.h"
 #include "shell/messageboxnotifier.h"
 #include "shell/optionlists.h"
@@ -104,6 +105,7 @@ MainWindow::MainWindow(ShellEnvironment environment, QWidget *parent)
     m_splitter->setMaxBorder(statusBar()->sizeHint().height());
 
     m_controller = new RecordingController(*this);
+    new LoadLogCommand(*this); // installs itself as the LoadLog command
     wireParts();
 
     FillOptionLists(m_displayPeriodComboBox, m_stopAfterComboBox);

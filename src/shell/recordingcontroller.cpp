@@ -53,10 +53,10 @@ RecordingController::RecordingController(MainWindow &window)
             &RecordingController::StopAfterComboBox_Click);
     connect(m_window.LogFileTextBox(), &QLineEdit::textChanged, this,
             &RecordingController::RefreshControlStates);
-    connect(m_window.LogRichTextBox(), &QPlainTextEdit::textChanged, this, [this] {
+    connect(m_window.LogRichTextBox(), &LogPaneView::textChanged, this, [this] {
         m_window.logToolbar()
             ->button(QStringLiteral("ClearLog"))
-            ->setEnabled(!m_window.LogRichTextBox()->document()->isEmpty());
+            ->setEnabled(!m_window.LogRichTextBox()->isEmpty());
     });
 }
 
@@ -353,7 +353,8 @@ bool RecordingController::Form_KeyDown(int key, Qt::KeyboardModifiers modifiers)
 
     const QAction *button = m_window.logToolbar()->button(buttonKey);
     const bool usable = button->isVisible() && button->isEnabled();
-    if (usable || (key == Qt::Key_M && !IsRecording()))
+    const bool loading = m_loadLogBusy && m_loadLogBusy();
+    if (usable || (key == Qt::Key_M && !IsRecording() && !loading))
         LogToolbar_ButtonClick(buttonKey);
     return true;
 }
@@ -439,18 +440,17 @@ void RecordingController::RefreshControlStates()
 
     KeyedToolbar *toolbar = m_window.logToolbar();
     toolbar->button(QStringLiteral("LoadLog"))->setEnabled(logExists);
-    toolbar->button(QStringLiteral("ClearLog"))
-        ->setEnabled(!m_window.LogRichTextBox()->document()->isEmpty());
+    toolbar->button(QStringLiteral("ClearLog"))->setEnabled(!m_window.LogRichTextBox()->isEmpty());
     toolbar->button(QStringLiteral("Record"))->setEnabled(true);
     toolbar->button(QStringLiteral("RecordDemo"))->setEnabled(true);
     toolbar->button(QStringLiteral("DownloadHistory"))->setEnabled(!recording);
-    if (downloadOpen()) {
+    if (downloadOpen() || (m_loadLogBusy && m_loadLogBusy())) {
         for (const char *key : {"DownloadHistory", "LoadLog", "ClearLog", "Record", "RecordDemo"})
             toolbar->button(QLatin1String(key))->setEnabled(false);
     }
 
     if (m_chartTestData)
-        m_chartTestData(!recording, m_showDemoControls);
+        m_chartTestData(!recording && !(m_loadLogBusy && m_loadLogBusy()), m_showDemoControls);
 
     m_window.processor().UpdateSlider();
 }

@@ -52,6 +52,8 @@ public:
     /// What LoadLog does (installed by the log loader). DownloadHistory opens the download window
     /// unless a handler replaces it.
     void setLoadLogHandler(std::function<void()> handler) { m_loadLog = std::move(handler); }
+    /// Tells whether a log is still being loaded; meanwhile the conflicting commands stay disabled.
+    void setLoadLogBusy(std::function<bool()> busy) { m_loadLogBusy = std::move(busy); }
     void setDownloadHistoryHandler(std::function<void()> handler)
     {
         m_downloadHistory = std::move(handler);
@@ -86,6 +88,7 @@ private:
     bool m_stopAfterBusy = false;
     int m_stopAfterPreviousIndex = 0;
     std::function<void()> m_loadLog;
+    std::function<bool()> m_loadLogBusy;
     std::function<void()> m_downloadHistory;
     QPointer<DownloadHistoryDialog> m_download;
     std::function<void(bool, bool)> m_chartTestData;

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+
+class QLineEdit;
+class QProgressBar;
+
+namespace orvel {
+
+class LogLoader;
+class MainWindow;
+
+/// Brings a log back into the main window: the `LoadLog` command (the whole file into the log
+/// pane and, on request, its first recording into the sample store and the chart through
+/// `LoadGraphFromLog`), the "Browse" file chooser and the log file box's focus handler.
+///
+/// The pane is filled at once (it lays out only the lines on screen); the graph data is read in
+/// slices from the event loop, so the window stays responsive. Meanwhile the load, clear, record
+/// and download commands, the chart's test data and the two option lists are disabled, the
+/// status bar counts the rows read and, for loads that take more than a moment, shows a progress
+/// bar. Installed by the main window, whose child it is; UI thread only.
+class LoadLogCommand : public QObject
+{
+    Q_OBJECT
+public:
+    static inline const QString LoadGraphTitle = QStringLiteral("Load Graph Data?");
+    static inline const QString FileFilter = QStringLiteral("Text File (*.txt)");
+    /// A load that runs longer than this shows the progress bar.
+    static constexpr int ProgressDelayMs = 300;
+
+    explicit LoadLogCommand(MainWindow &window);
+    ~LoadLogCommand() override;
+
+    /// The LoadLog command, called by the dispatcher. A missing file does nothing; a file that
+    /// cannot be read raises a Failure for the dispatcher to report.
+    void LoadLog();
+    /// The "Browse" button: asks for a log file, loads it and gives the file box the focus.
+    void FileOpenButton_Click();
+    /// Selects the whole path when the file box gets the focus.
+    void LogFileTextBox_GotFocus();
+    static void SelectAllText(QLineEdit *box);
+
+    /// The question asked before loading graph data.
+    QString loadGraphQuestion() const;
+    /// Graph data is being loaded.
+    bool isLoading() const;
+    LogLoader &loader() { return *m_loader; }
+    QProgressBar *progressBar() const { return m_progress; }
+
+Q_SIGNALS:
+    /// A load of graph data has ended (also when a bad row stopped it) and the chart is drawn.
+    void graphLoaded();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void LoadGraphFromLog(QByteArray content);
+    void graphProgress(qint32 rows, qint64 bytesRead, qint64 totalBytes);
+    void graphFinished(const QString &error);
+    void setListsEnabled(bool enabled);
+    QString chooseFile(const QString &path);
+
+    MainWindow &m_window;
+    LogLoader *m_loader = nullptr;
+    QProgressBar *m_progress = nullptr;
+    QElapsedTimer m_loadClock;
+    bool m_busyCursor = false;
+};
+
+} // namespace orvel

@@ -39,6 +39,13 @@ void BarPlottable::setSeriesColors(const QColor &large, const QColor &small)
     m_smallColor = small;
 }
 
+QColor BarPlottable::colorOf(int series) const
+{
+    QColor color = series == 1 ? m_largeColor : m_smallColor;
+    color.setAlpha(m_fillAlpha);
+    return color;
+}
+
 void BarPlottable::setBarSeries(bool large, bool small)
 {
     m_barLarge = large;
@@ -312,18 +319,36 @@ void BarPlottable::drawRibbon(QCPPainter *painter, double pixelsPerRow)
     if (depth > 0) {
         // The ribbon: the line swept back along the depth, its far edge and the band between.
         const QPointF d = m_depthDirection * depth;
-        QPolygonF band = points;
-        for (qsizetype i = points.size() - 1; i >= 0; --i)
-            band.append(points[i] + d);
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(color.lighter(150));
-        painter->drawPolygon(band, Qt::WindingFill);
+        if (points.size() > 400) {
+            // Dense: the band as one short line from each point back along the depth, which
+            // costs far less than filling a polygon of thousands of corners.
+            QVector<QLineF> band;
+            band.reserve(points.size());
+            for (const QPointF &point : std::as_const(points))
+                band.append(QLineF(point, point + d));
+            painter->setPen(QPen(color.lighter(150), 1));
+            painter->drawLines(band);
+        } else {
+            QPolygonF band = points;
+            for (qsizetype i = points.size() - 1; i >= 0; --i)
+                band.append(points[i] + d);
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(color.lighter(150));
+            painter->drawPolygon(band, Qt::WindingFill);
+        }
         painter->setPen(QPen(color.darker(130), 1));
         painter->drawPolyline(points.translated(d));
     }
-    painter->setAntialiasing(points.size() < 4000);
-    painter->setPen(QPen(color, 2));
-    painter->drawPolyline(points);
+    if (points.size() < 1000) {
+        painter->setAntialiasing(true);
+        painter->setPen(QPen(color, 2));
+        painter->drawPolyline(points);
+    } else {
+        // Thousands of corners: two one-pixel lines draw far faster than one wide pen.
+        painter->setPen(QPen(color, 1));
+        painter->drawPolyline(points);
+        painter->drawPolyline(points.translated(0, 1));
+    }
 }
 
 void BarPlottable::drawLegendIcon(QCPPainter *, const QRectF &) const

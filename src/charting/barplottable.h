@@ -25,6 +25,8 @@ public:
     /// stay alive while the plot can draw.
     void setSeriesValues(const std::vector<double> *large, const std::vector<double> *small);
     void setSeriesColors(const QColor &large, const QColor &small);
+    /// Opacity of the bars, 0 .. 255: below 255 they stand for the filled area under a line.
+    void setFillAlpha(int alpha) { m_fillAlpha = alpha; }
     /// Which series are drawn as bars.
     void setBarSeries(bool large, bool small);
     /// Series (1 or 2) drawn as a ribbon line instead, or 0 for none.
@@ -64,7 +66,7 @@ private:
     void drawWide(QCPPainter *painter, double pixelsPerRow);
     void drawDense(QCPPainter *painter, double pixelsPerRow);
     void drawRibbon(QCPPainter *painter, double pixelsPerRow);
-    QColor colorOf(int series) const { return series == 1 ? m_largeColor : m_smallColor; }
+    QColor colorOf(int series) const;
 
     const std::vector<double> *m_large = nullptr;
     const std::vector<double> *m_small = nullptr;
@@ -74,6 +76,7 @@ private:
     bool m_barSmall = true;
     int m_lineSeries = 0;
     bool m_stacked = false;
+    int m_fillAlpha = 255;
     QPointF m_depthDirection;
     double m_lastDepth = 0;
     bool m_lastDense = false;

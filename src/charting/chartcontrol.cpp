@@ -56,6 +56,12 @@ QColor withAlpha(QColor color, int alpha)
     return color;
 }
 
+/// Opacity of the filled types: areas overlap, steps are stacked.
+int fillAlpha(ChartType type)
+{
+    return type == ChartType::Area ? 120 : 150;
+}
+
 QString defaultSaveFile(QWidget *parent, const QString &caption, const QString &filter)
 {
     return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
@@ -322,8 +328,12 @@ void ChartControl::redraw()
     const bool barType = m_type == ChartType::Bar2D || m_type == ChartType::Bar3D || combo;
 
     // Lines, areas and steps through the plot's graphs (they thin dense lines themselves); the
-    // large line of the 2D combination too.
+    // large line of the 2D combination too. Where rows are narrower than a pixel, filling areas
+    // and steps as polygons of thousands of corners is slow: the graphs then draw only the
+    // outline, and the bars, one column per pixel, the fill.
     const bool stepStacked = m_type == ChartType::Step && m_stacking && large;
+    const bool filled = m_type == ChartType::Area || m_type == ChartType::Step;
+    const bool dense = plotPixelsPerRow() < 1;
     for (qint32 series : {LargeSeries, SmallSeries}) {
         QCPGraph *graph = m_graphs[size_t(series - 1)];
         const bool byGraph = m_type == ChartType::Line || m_type == ChartType::Area ||
@@ -348,12 +358,13 @@ void ChartControl::redraw()
         }
         graph->data()->set(points, true);
         const QColor color = seriesColor(series);
-        graph->setPen(QPen(color, m_type == ChartType::Line ? 1.6 : 1.2));
+        // Thin pens where dense: a wide pen over thousands of corners is slow to stroke.
+        graph->setPen(QPen(color, dense ? 1.0 : m_type == ChartType::Line ? 1.6 : 1.2));
         graph->setLineStyle(m_type == ChartType::Step ? QCPGraph::lsStepCenter : QCPGraph::lsLine);
         graph->setChannelFillGraph(onLarge ? m_graphs[0] : nullptr);
-        graph->setBrush(m_type == ChartType::Area || m_type == ChartType::Step
-                            ? QBrush(withAlpha(color, m_type == ChartType::Area ? 120 : 150))
-                            : Qt::NoBrush);
+        graph->setBrush(filled && !dense ? QBrush(withAlpha(color, fillAlpha(m_type)))
+                                         : Qt::NoBrush);
+        graph->setAntialiased(!dense);
     }
     if (m_type == ChartType::Area) {
         // Overlapping areas: the series with the lower mean in front, so both stay visible.
@@ -362,10 +373,13 @@ void ChartControl::redraw()
         front->setLayer(front->layer());
     }
 
-    m_bars->setVisible(barType && (combo ? (small || (large && threeD)) : (large || small)));
+    const bool fillByBars = filled && dense;
+    m_bars->setVisible((barType || fillByBars) &&
+                       (combo ? (small || (large && threeD)) : (large || small)));
     m_bars->setBarSeries(!combo && large, small);
     m_bars->setLineSeries(m_type == ChartType::Combo3D && large ? LargeSeries : 0);
     m_bars->setStacked(m_stacking && !combo);
+    m_bars->setFillAlpha(fillByBars ? fillAlpha(m_type) : 255);
     m_bars->setDepthDirection(!threeD                               ? QPointF()
                               : m_projection == Projection::Oblique ? QPointF(0.8, -0.6)
                                                                     : QPointF(0.3, -0.95));
@@ -409,13 +423,18 @@ void ChartControl::updateValueRange()
     m_plot->yAxis->setRange(0, top > 0 ? top * 1.12 : 10);
 }
 
-void ChartControl::updateCategoryAxis()
+double ChartControl::plotPixelsPerRow() const
 {
+    // The axis rect as the next layout will make it: the plot's size with the last margins.
     const QMargins margins = m_plot->axisRect()->margins();
     const double width =
         std::max(40, m_plot->viewport().width() - margins.left() - margins.right());
-    const qint32 rows = std::max(m_model.rowCount(), 1);
-    const double pixelsPerRow = width / rows;
+    return width / std::max(m_model.rowCount(), 1);
+}
+
+void ChartControl::updateCategoryAxis()
+{
+    const double pixelsPerRow = plotPixelsPerRow();
     const auto ticks = CategoryLabelPicker::pick(m_model, pixelsPerRow, m_labelPixels);
     QVector<double> positions;
     QVector<QString> labels;

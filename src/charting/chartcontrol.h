@@ -106,6 +106,7 @@ private:
     void buildPlot();
     void applyLook();
     void readModel();
+    double plotPixelsPerRow() const;
     void updateCategoryAxis();
     void updateValueRange();
     void updateStatLines();

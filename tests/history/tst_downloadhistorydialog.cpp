@@ -168,7 +168,7 @@ void TestDownloadHistoryDialog::downloadsAndAppends()
         log.write(logBefore);
     }
     if (caretAtStart)
-        m_mainPane->moveCursor(QTextCursor::Start);
+        m_mainPane->setCaretPosition(0);
     if (pieceSize > 0)
         m_unit->setAnswersHistory(false);
 

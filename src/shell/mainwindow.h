@@ -84,6 +84,10 @@ public:
     QSlider *ChartSlider() const { return m_chartSlider; }
     QLabel *numSamplesPanel() const;
 
+    /// Fills the chart with a display period of generated readings (not logged), or empties it.
+    void loadTestGraphData();
+    void clearTestGraphData();
+
     /// Probes COM1 to COM16 and appends what it finds to the port list.
     void FillComPortList();
 
@@ -98,8 +102,6 @@ private:
     void syncSliderFromModel();
     void sliderChangedByUser(int value);
     void displayPeriodChanged(int index);
-    void loadTestGraphData();
-    void clearTestGraphData();
     void shutDown();
 
     ShellEnvironment m_environment;

@@ -3,6 +3,7 @@
 #include "acquisition/demosamplesource.h"
 #include "acquisition/receivehandler.h"
 #include "acquisition/serialport.h"
+#include "charting/charttoolbar.h"
 #include "charting/sampleprocessor.h"
 #include "common/failure.h"
 #include "common/notifier.h"
@@ -46,6 +47,21 @@ RecordingController::RecordingController(MainWindow &window)
 
     connect(m_window.logToolbar(), &KeyedToolbar::buttonClicked, this,
             &RecordingController::LogToolbar_ButtonClick);
+
+    ChartToolbar *chartToolbar = m_window.chartToolbar();
+    connect(chartToolbar, &ChartToolbar::loadGraphDataRequested, this, [this] {
+        m_window.loadTestGraphData();
+        RefreshControlStates();
+    });
+    connect(chartToolbar, &ChartToolbar::clearGraphDataRequested, this, [this] {
+        m_window.clearTestGraphData();
+        RefreshControlStates();
+    });
+    m_chartTestData = [chartToolbar](bool enabled, bool visible) {
+        chartToolbar->setDemoButtonsVisible(visible);
+        chartToolbar->button(QStringLiteral("LoadGraphData"))->setEnabled(enabled);
+        chartToolbar->button(QStringLiteral("ClearGraphData"))->setEnabled(enabled);
+    };
     connect(&m_window.processor(), &SampleProcessor::stopLimitReached, this,
             [this] { LogToolbar_ButtonClick(QStringLiteral("Record")); });
     connect(&m_window.serialPort(), &SerialPort::portLost, this, &RecordingController::portLost);

@@ -58,11 +58,6 @@ public:
     {
         m_downloadHistory = std::move(handler);
     }
-    /// Enables or shows the chart toolbar's test-data buttons; installed by the chart toolbar.
-    void setChartTestDataControls(std::function<void(bool enabled, bool visible)> apply)
-    {
-        m_chartTestData = std::move(apply);
-    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -91,6 +86,7 @@ private:
     std::function<bool()> m_loadLogBusy;
     std::function<void()> m_downloadHistory;
     QPointer<DownloadHistoryDialog> m_download;
+    /// Enables and shows the chart toolbar's test-data buttons.
     std::function<void(bool, bool)> m_chartTestData;
 };
 

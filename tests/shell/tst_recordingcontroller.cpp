@@ -3,6 +3,8 @@
 
 #include "acquisition/demosamplesource.h"
 #include "acquisition/serialport.h"
+#include "charting/chartdatamodel.h"
+#include "charting/charttoolbar.h"
 #include "charting/sampleprocessor.h"
 #include "history/downloadhistorydialog.h"
 #include "shell/keyedtoolbar.h"
@@ -60,6 +62,7 @@ private Q_SLOTS:
     void downloadHistoryThroughTheWindow();
     void alwaysOnTopKeepsGeometry();
     void failedStartLeavesNothingRunning();
+    void testGraphData();
 
 private:
     std::unique_ptr<test::ShellFixture> m_fixture;
@@ -385,6 +388,46 @@ void TestRecordingController::failedStartLeavesNothingRunning()
     QCOMPARE(m_fixture->notifier.messages.size(), 1);
     QVERIFY2(m_fixture->notifier.messages[0].contains(QStringLiteral("Cannot create folder")),
              qPrintable(m_fixture->notifier.messages[0]));
+}
+
+void TestRecordingController::testGraphData()
+{
+    MainWindow &window = *m_window;
+    ChartToolbar *chartToolbar = window.chartToolbar();
+    QAction *load = chartToolbar->button(QStringLiteral("LoadGraphData"));
+    QAction *clear = chartToolbar->button(QStringLiteral("ClearGraphData"));
+    QVERIFY(!load->isVisible());
+    window.controller().ArrangeToolbars(true);
+    QVERIFY(load->isVisible());
+    QVERIFY(window.logToolbar()->button(QStringLiteral("RecordDemo"))->isVisible());
+    QVERIFY(!window.logToolbar()->button(QStringLiteral("Record"))->isVisible());
+
+    window.DisplayPeriodComboBox()->setCurrentIndex(3); // one hour
+    load->trigger();
+    QCOMPARE(window.processor().SampleCount(), 60);
+    QCOMPARE(window.processor().store().size(), 60);
+    QVERIFY(window.chartModel().value(60, 1).has_value());
+    QVERIFY(window.processor().statistics().MinSmall <= window.processor().statistics().MaxSmall);
+    QVERIFY(window.statusPanels().text(QStringLiteral("Message")).isEmpty());
+    QVERIFY(!QFile::exists(m_fixture->logPath()));
+
+    clear->trigger();
+    QCOMPARE(window.processor().SampleCount(), 0);
+    QVERIFY(!window.chartModel().value(1, 1).has_value());
+
+    // Not while recording.
+    m_fixture->prompter.answers = {QMessageBox::Ok};
+    pressCtrl(window.LogRichTextBox(), Qt::Key_M);
+    QVERIFY(window.controller().IsRecording());
+    QVERIFY(!load->isEnabled());
+    QVERIFY(!clear->isEnabled());
+    // With the demonstration buttons shown, Record is hidden: Ctrl+S does nothing and the
+    // demonstration button stops.
+    pressCtrl(window.LogRichTextBox(), Qt::Key_S);
+    QVERIFY(window.controller().IsRecording());
+    window.logToolbar()->button(QStringLiteral("RecordDemo"))->trigger();
+    QVERIFY(!window.controller().IsRecording());
+    QVERIFY(load->isEnabled());
 }
 
 QTEST_MAIN(TestRecordingController)

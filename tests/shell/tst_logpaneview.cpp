@@ -1,6 +1,9 @@
 #include "shell/logpaneview.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace orvel;
@@ -12,6 +15,9 @@ private Q_SLOTS:
     void followsWhenCaretAtEnd();
     void keepsReadersPlace();
     void readOnlyButSelectable();
+    void keyboardSelectionCopies();
+    void replacedTextShowsItsEnd();
+    void clearEmptiesAndSignals();
 };
 
 void TestLogPaneView::followsWhenCaretAtEnd()
@@ -49,6 +55,57 @@ void TestLogPaneView::readOnlyButSelectable()
     pane.selectAll();
     QVERIFY(pane.selectedText().startsWith(QStringLiteral("1200\t300")));
     QVERIFY(pane.isReadOnly());
+}
+
+void TestLogPaneView::keyboardSelectionCopies()
+{
+    LogPaneView pane;
+    pane.resize(300, 100);
+    pane.show();
+    pane.appendLogText(QStringLiteral("1200\t300\r\n1300\t400\r\n"));
+    pane.setCaretPosition(0);
+    QTest::keyClick(&pane, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(&pane, Qt::Key_End, Qt::ShiftModifier);
+    QCOMPARE(pane.selectedText(), QStringLiteral("1200\t300\n1300\t400"));
+    QTest::keyClick(&pane, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("1200\t300\n1300\t400"));
+    QTest::keyClick(&pane, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(pane.selectedText(), pane.toPlainText());
+    // A selection is not the end: new rows do not move the reader.
+    pane.appendLogText(QStringLiteral("1400\t500\r\n"));
+    QVERIFY(!pane.caretAtEnd());
+}
+
+void TestLogPaneView::replacedTextShowsItsEnd()
+{
+    LogPaneView pane;
+    pane.resize(300, 100);
+    pane.show();
+    pane.appendLogText(QStringLiteral("old\r\n"));
+    pane.setCaretPosition(1);
+    QByteArray log;
+    for (int i = 0; i < 100000; ++i)
+        log += QByteArray::number(i) + "\t300\t05/12/2026 07:50:20\r\n";
+    pane.setLogBytes(log);
+    QCOMPARE(pane.lineCount(), 100001);
+    QCOMPARE(pane.lineText(99999), QStringLiteral("99999\t300\t05/12/2026 07:50:20"));
+    QVERIFY(pane.caretAtEnd());
+    QCOMPARE(pane.verticalScrollBar()->value(), pane.verticalScrollBar()->maximum());
+    QVERIFY(pane.firstVisibleLine() + pane.visibleLineCount() >= pane.lineCount());
+    QCOMPARE(pane.toPlainText().size(), log.size() - 100000);
+}
+
+void TestLogPaneView::clearEmptiesAndSignals()
+{
+    LogPaneView pane;
+    pane.appendLogText(QStringLiteral("1200\t300\r\n"));
+    QSignalSpy changed(&pane, &LogPaneView::textChanged);
+    QVERIFY(changed.isValid());
+    pane.clear();
+    QCOMPARE(changed.size(), 1);
+    QVERIFY(pane.isEmpty());
+    QCOMPARE(pane.lineCount(), 1);
+    QVERIFY(pane.caretAtEnd());
 }
 
 QTEST_MAIN(TestLogPaneView)

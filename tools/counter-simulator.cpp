@@ -2,17 +2,84 @@
 // without the hardware. Prints the device to open on its first line of output.
 
 #include "countersimulator.h"
+#include "shell/portoverrides.h"
+#include "shell/regobject.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QSocketNotifier>
 #include <QTextStream>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
+#include <optional>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using orvel::CounterSimulator;
+using orvel::PortOverrides;
+using orvel::RegObject;
 
 namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void quitOnSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[0], &byte, 1);
+}
+
+/// Ctrl+C and a plain kill end the event loop instead of the process, so that a registered port
+/// is given back on the way out.
+void quitEventLoopOnSignals(QCoreApplication &app)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t got = ::read(signalPipe[1], &byte, 1);
+        QCoreApplication::exit(130);
+    });
+    struct sigaction action = {};
+    action.sa_handler = quitOnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+}
+
+/// Offers the simulator's terminal as a port of the logger for as long as the simulator runs,
+/// then puts back what the settings held before.
+class PortRegistration
+{
+public:
+    PortRegistration(int portNumber, const QString &devicePath)
+        : m_portNumber(portNumber)
+        , m_devicePath(devicePath)
+    {
+        m_previous = PortOverrides::device(m_store, portNumber);
+        m_registered = PortOverrides::write(m_store, portNumber, devicePath);
+    }
+    ~PortRegistration()
+    {
+        // Only while the override is still ours: a later simulator may have taken the port.
+        if (m_registered && PortOverrides::device(m_store, m_portNumber) == m_devicePath)
+            PortOverrides::write(m_store, m_portNumber, m_previous);
+    }
+    bool registered() const { return m_registered; }
+    QString errorString() const { return m_store.LastError(); }
+
+private:
+    RegObject m_store;
+    int m_portNumber;
+    QString m_devicePath;
+    QString m_previous;
+    bool m_registered = false;
+};
 
 int parseNumber(const QCommandLineParser &parser, const QString &option, int minimum, bool &ok)
 {
@@ -56,6 +123,10 @@ int main(int argc, char *argv[])
         {QStringLiteral("history-records"),
          QStringLiteral("Stored readings listed in the answer to \"D\" CR."), QStringLiteral("n"),
          QStringLiteral("3")},
+        {QStringLiteral("register-port"),
+         QStringLiteral("Offer the terminal to the logger as port COM<n> (1-16) in the logger's "
+                        "settings while running; the setting is removed again on exit."),
+         QStringLiteral("n")},
     });
     parser.process(app);
 
@@ -69,6 +140,17 @@ int main(int argc, char *argv[])
     const int historyRecords = parseNumber(parser, QStringLiteral("history-records"), 0, ok);
     if (!ok)
         return 2;
+    int registerPort = 0;
+    if (parser.isSet(QStringLiteral("register-port"))) {
+        registerPort = parseNumber(parser, QStringLiteral("register-port"), 1, ok);
+        if (!ok)
+            return 2;
+        if (registerPort > 16) {
+            QTextStream(stderr) << "orvel-counter-simulator: --register-port takes 1 to 16, not "
+                                << registerPort << '\n';
+            return 2;
+        }
+    }
 
     CounterSimulator simulator;
     if (parser.isSet(QStringLiteral("file")) &&
@@ -89,6 +171,18 @@ int main(int argc, char *argv[])
     }
     QTextStream out(stdout);
     out << simulator.devicePath() << Qt::endl;
+
+    quitEventLoopOnSignals(app);
+    std::optional<PortRegistration> registration;
+    if (registerPort > 0) {
+        registration.emplace(registerPort, simulator.devicePath());
+        if (!registration->registered()) {
+            QTextStream(stderr) << "orvel-counter-simulator: cannot register COM" << registerPort
+                                << ": " << registration->errorString() << '\n';
+            return 1;
+        }
+        out << "registered as COM" << registerPort << " until this simulator exits" << Qt::endl;
+    }
 
     QObject::connect(&simulator, &CounterSimulator::historyRequested, &app,
                      [&out] { out << "history requested" << Qt::endl; });

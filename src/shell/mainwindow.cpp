@@ -16,6 +16,7 @@
 #include "shell/logpaneview.h"
 #include "shell/messageboxnotifier.h"
 #include "shell/optionlists.h"
+#include "shell/preferences.h"
 #include "shell/prompter.h"
 #include "shell/recordingcontroller.h"
 #include "shell/splitter.h"
@@ -74,6 +75,10 @@ MainWindow::MainWindow(ShellEnvironment environment, QWidget *parent)
         m_prompter = m_ownPrompter.get();
     }
 
+    // The settings store, and the ports it points elsewhere, before anything opens a port.
+    m_preferences = new Preferences(*this, m_environment.configFolder);
+    m_preferences->ReadPortOverrides(m_environment.portMap);
+
     m_logFolder = std::make_unique<LogFolder>(m_environment.documentsFolder);
     m_logWriter = new LogWriter(*m_notifier, this);
     m_chartModel = new ChartDataModel(this);
@@ -108,20 +113,9 @@ MainWindow::MainWindow(ShellEnvironment environment, QWidget *parent)
     new LoadLogCommand(*this); // installs itself as the LoadLog command
     wireParts();
 
-    FillOptionLists(m_displayPeriodComboBox, m_stopAfterComboBox);
-    FillComPortList();
-    if (m_comPortComboBox->count() > 0)
-        m_comPortComboBox->setCurrentIndex(0);
-    m_logFileTextBox->setText(QDir(m_logFolder->path()).filePath(DefaultLogFileName));
-
-    m_controller->ArrangeToolbars(false);
-    m_processor->ProcessSample(SampleReset);
-    // The lists were filled with their signals blocked: apply the selections now.
-    displayPeriodChanged(m_displayPeriodComboBox->currentIndex());
-    m_processor->setStopAfterLimit(m_stopAfterComboBox->currentData().toInt());
-    m_statusPanels->ShowWaitingForData(false);
-    m_controller->RefreshControlStates();
+    // The size as built; the stored placement replaces it.
     resize(980, 720);
+    m_preferences->Form_Load();
 }
 
 MainWindow::~MainWindow()
@@ -400,6 +394,8 @@ void MainWindow::changeEvent(QEvent *event)
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     shutDown();
+    // Only an orderly close saves the preferences, after the summary of a running recording.
+    m_preferences->SavePreferences();
     event->accept();
 }
 

@@ -24,6 +24,7 @@ class KeyedToolbar;
 class LogFolder;
 class LogPaneView;
 class LogWriter;
+class Preferences;
 class Prompter;
 class ReceiveHandler;
 class RecordingController;
@@ -60,6 +61,8 @@ public:
     DemoSampleSource &demoSource() { return *m_demoSource; }
     StatusPanels &statusPanels() { return *m_statusPanels; }
     RecordingController &controller() { return *m_controller; }
+    /// The stored preferences and the start-up and closing steps around them.
+    Preferences &preferences() { return *m_preferences; }
     Notifier &notifier() { return *m_notifier; }
     Prompter &prompter() { return *m_prompter; }
     const ShellEnvironment &environment() const { return m_environment; }
@@ -110,6 +113,7 @@ private:
     std::unique_ptr<Prompter> m_ownPrompter;
     Prompter *m_prompter = nullptr;
 
+    Preferences *m_preferences = nullptr;
     std::unique_ptr<LogFolder> m_logFolder;
     LogWriter *m_logWriter = nullptr;
     ChartDataModel *m_chartModel = nullptr;

@@ -25,6 +25,9 @@ struct ShellEnvironment
     /// The user's documents folder; empty means the desktop's standard location.
     std::function<QString()> documentsFolder;
     QLocale locale;
+    /// The folder the settings store keeps its files in; empty means the user's standard
+    /// configuration folder. Tests pass a temporary folder so they never touch the real settings.
+    QString configFolder;
     /// Where failures are reported; null means message boxes over the main window.
     Notifier *notifier = nullptr;
     /// Where questions are asked; null means modal message boxes over the main window.

@@ -32,6 +32,7 @@ struct ShellFixture
         if (withUnit)
             environment.portMap.setOverride(1, unit->devicePath());
         environment.documentsFolder = [this] { return dir.path(); };
+        environment.configFolder = dir.filePath(QStringLiteral("config"));
         environment.locale = QLocale(QStringLiteral("en_GB"));
         environment.notifier = &notifier;
         environment.prompter = &prompter;

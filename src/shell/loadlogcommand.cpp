@@ -72,7 +72,8 @@ LoadLogCommand::LoadLogCommand(MainWindow &window)
     controller.setLoadLogBusy([this] { return isLoading(); });
     connect(m_window.FileOpenButton(), &QPushButton::clicked, this,
             &LoadLogCommand::FileOpenButton_Click);
-    m_window.LogFileTextBox()->installEventFilter(this);
+    m_pathBox = m_window.LogFileTextBox();
+    m_pathBox->installEventFilter(this);
     connect(m_loader, &LogLoader::progress, this, &LoadLogCommand::graphProgress);
     connect(m_loader, &LogLoader::finished, this, &LoadLogCommand::graphFinished);
 }
@@ -250,7 +251,7 @@ void LoadLogCommand::FileOpenButton_Click()
 
 void LoadLogCommand::LogFileTextBox_GotFocus()
 {
-    SelectAllText(m_window.LogFileTextBox());
+    SelectAllText(m_pathBox);
 }
 
 void LoadLogCommand::SelectAllText(QLineEdit *box)
@@ -260,7 +261,9 @@ void LoadLogCommand::SelectAllText(QLineEdit *box)
 
 bool LoadLogCommand::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_window.LogFileTextBox() && event->type() == QEvent::FocusIn)
+    // Compared with the pointer kept at construction: focus events still arrive while the main
+    // window is being destroyed.
+    if (watched == m_pathBox && event->type() == QEvent::FocusIn)
         LogFileTextBox_GotFocus();
     return false;
 }

@@ -67,6 +67,7 @@ private:
     MainWindow &m_window;
     LogLoader *m_loader = nullptr;
     QProgressBar *m_progress = nullptr;
+    QLineEdit *m_pathBox = nullptr;
     QElapsedTimer m_loadClock;
     bool m_busyCursor = false;
 };

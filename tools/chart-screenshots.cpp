@@ -68,6 +68,8 @@ int main(int argc, char *argv[])
     environment.documentsFolder = [&home] { return home.path(); };
     environment.locale = QLocale(QLocale::English, QLocale::UnitedStates);
     environment.notifier = &notifier;
+    // Fresh settings, so the shots never depend on (or change) the user's own.
+    environment.configFolder = home.filePath(QStringLiteral("config"));
     MainWindow window(environment);
     window.resize(1280, 860);
     window.show();

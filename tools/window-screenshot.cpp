@@ -40,6 +40,8 @@ int main(int argc, char *argv[])
     environment.portMap.setOverride(1, unit.devicePath());
     environment.documentsFolder = [&] { return documents.path(); };
     environment.locale = QLocale(QStringLiteral("en_US"));
+    // Fresh settings, so the shot never depends on (or changes) the user's own.
+    environment.configFolder = documents.filePath(QStringLiteral("config"));
 
     MainWindow window(environment);
     window.resize(1100, 760);

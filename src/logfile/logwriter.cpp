@@ -6,6 +6,8 @@
 #include "common/notifier.h"
 #include "logfile/logpane.h"
 
+#include <cerrno>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orvel {
@@ -59,18 +61,20 @@ void LogWriter::WriteLogLine(QString text)
     if (!text.contains(LineEnd))
         text += LineEnd;
 
+    if (!ensureFileAtPath())
+        return;
+    struct stat before = {};
+    const bool sizeKnown = ::fstat(m_file.handle(), &before) == 0;
     const QByteArray bytes = text.toUtf8();
     const qint64 written = m_file.write(bytes);
     if (written != bytes.size()) {
-        // Tell the user once per run of failures, not once per row.
-        if (!m_writeFailing) {
-            m_notifier.showError(
-                QStringLiteral("Cannot write to the log file '%1': %2\n\nThe recording goes on; "
-                               "readings that cannot be written are shown in the log pane "
-                               "only when the file accepts them again.")
-                    .arg(m_file.fileName(), m_file.errorString()));
-        }
-        m_writeFailing = true;
+        const QString reason = m_file.errorString();
+        // A full disk may take part of the text: cut the file back to its last complete line so
+        // that rows written once space returns start on a line of their own.
+        if (written > 0 && sizeKnown)
+            while (::ftruncate(m_file.handle(), before.st_size) != 0 && errno == EINTR) {
+            }
+        reportWriteFailure(reason);
         m_file.unsetError();
         return;
     }
@@ -78,6 +82,53 @@ void LogWriter::WriteLogLine(QString text)
     if (m_pane)
         m_pane->appendLogText(text);
     scheduleSync();
+}
+
+bool LogWriter::ensureFileAtPath()
+{
+    struct stat open = {};
+    struct stat atPath = {};
+    const QByteArray path = QFile::encodeName(m_file.fileName());
+    if (::fstat(m_file.handle(), &open) != 0)
+        return true; // nothing to compare; the write itself reports a failure
+    const bool present = ::stat(path.constData(), &atPath) == 0;
+    if (present && open.st_nlink > 0 && atPath.st_dev == open.st_dev &&
+        atPath.st_ino == open.st_ino)
+        return true;
+
+    // Another program deleted or moved the file away: writing on would fill a file nobody sees.
+    m_file.close();
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        reportWriteFailure(m_file.errorString());
+        return false;
+    }
+    m_dirty = true;
+    const QString note = QStringLiteral("Note: the log file was deleted or moved away by another "
+                                        "program; it was created again here and the recording "
+                                        "goes on.");
+    m_notifier.showError(QStringLiteral("The log file '%1' was deleted or moved away by another "
+                                        "program.\n\nIt was created again at the same place; "
+                                        "the recording goes on. Rows written before are not in "
+                                        "the new file.")
+                             .arg(m_file.fileName()));
+    const QByteArray noteBytes = (note + LineEnd).toUtf8();
+    if (m_file.write(noteBytes) == noteBytes.size() && m_pane)
+        m_pane->appendLogText(note + LineEnd);
+    m_file.unsetError();
+    return true;
+}
+
+void LogWriter::reportWriteFailure(const QString &reason)
+{
+    // Tell the user once per run of failures, not once per row.
+    if (!m_writeFailing) {
+        m_notifier.showError(
+            QStringLiteral("Cannot write to the log file '%1': %2\n\nThe recording goes on; "
+                           "readings that cannot be written are shown in the log pane "
+                           "only when the file accepts them again.")
+                .arg(m_file.fileName(), reason));
+    }
+    m_writeFailing = true;
 }
 
 void LogWriter::WriteSummary(qint32 sampleCount, const RunningStatistics &statistics,

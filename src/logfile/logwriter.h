@@ -38,7 +38,10 @@ public:
 
     /// Appends `text` to the file and the pane; adds CR LF when the text holds none.
     /// Does nothing while no log is open. A failed write is reported once (not once per line)
-    /// and leaves the pane unchanged for that text; the recording goes on.
+    /// and leaves the pane unchanged for that text; the recording goes on. A write cut short (a
+    /// full disk) is taken back, so the file holds only complete lines. When another program
+    /// deleted or moved the file away, it is created again at its path with a note line first,
+    /// and the user is told.
     void WriteLogLine(QString text);
 
     /// Writes the 21-line summary block of a recording of `sampleCount` samples; nothing for 0.
@@ -53,6 +56,8 @@ public:
 
 private:
     void scheduleSync();
+    bool ensureFileAtPath();
+    void reportWriteFailure(const QString &reason);
 
     Notifier &m_notifier;
     LogPane *m_pane = nullptr;

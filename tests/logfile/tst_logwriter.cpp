@@ -10,6 +10,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace orvel;
 
 namespace {
@@ -45,6 +48,37 @@ RunningStatistics statisticsOf(const QList<std::pair<qint32, qint32>> &samples)
 
 using Samples = QList<std::pair<qint32, qint32>>;
 
+/// Lowers this process's file size limit (the way a full disk stops a write part-way) and puts
+/// it back when it goes out of scope. SIGXFSZ is ignored meanwhile so that the write fails with
+/// EFBIG instead of ending the process.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = bytes;
+        m_active = ::setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+    }
+    ~FileSizeLimit() { lift(); }
+    void lift()
+    {
+        if (!m_active)
+            return;
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_savedHandler);
+        m_active = false;
+    }
+    bool isActive() const { return m_active; }
+
+private:
+    rlimit m_saved = {};
+    void (*m_savedHandler)(int) = SIG_DFL;
+    bool m_active = false;
+};
+
 } // namespace
 
 class TestLogWriter : public QObject
@@ -61,6 +95,9 @@ private Q_SLOTS:
     void paneKeepsReadersPlace();
     void failedWriteReportedOnceAndPaneUnchanged();
     void openFailureNamesTheFile();
+    void fullDiskKeepsCompleteLines();
+    void vanishedFileIsCreatedAgain_data();
+    void vanishedFileIsCreatedAgain();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -240,6 +277,70 @@ void TestLogWriter::openFailureNamesTheFile()
         QVERIFY(failure.description().contains(path));
     }
     QVERIFY(!writer.isOpen());
+}
+
+void TestLogWriter::fullDiskKeepsCompleteLines()
+{
+    const QString header = QStringLiteral("Small\tLarge\tDate/Time\r\n");
+    const QString row = QStringLiteral("%1\t300\t12/5/2026 7:50:20 AM\r\n");
+    RecordingNotifier notifier;
+    LogWriter writer(notifier);
+    TextPane pane;
+    writer.setPane(&pane);
+    writer.open(m_path);
+    writer.WriteLogLine(header);
+    {
+        // Room for less than one row: the first write is cut short, the rest fail outright.
+        FileSizeLimit limit(rlim_t(header.size() + 12));
+        if (!limit.isActive())
+            QSKIP("cannot lower the file size limit here");
+        for (int i = 1; i <= 5; ++i)
+            writer.WriteLogLine(row.arg(i * 100));
+    }
+    QCOMPARE(notifier.messages.size(), 1);
+    QVERIFY2(notifier.messages[0].contains(m_path), qPrintable(notifier.messages[0]));
+    QCOMPARE(readAll(m_path), header.toUtf8());
+
+    // Space is back: the recording goes on with whole rows, what was written stays as it was.
+    writer.WriteLogLine(row.arg(600));
+    writer.WriteLogLine(row.arg(700));
+    writer.close();
+    QCOMPARE(QString::fromUtf8(readAll(m_path)), header + row.arg(600) + row.arg(700));
+    QCOMPARE(pane.content, header + row.arg(600) + row.arg(700));
+    QCOMPARE(notifier.messages.size(), 1);
+}
+
+void TestLogWriter::vanishedFileIsCreatedAgain_data()
+{
+    QTest::addColumn<bool>("moved");
+    QTest::newRow("deleted") << false;
+    QTest::newRow("moved away") << true;
+}
+
+void TestLogWriter::vanishedFileIsCreatedAgain()
+{
+    QFETCH(bool, moved);
+    const QByteArray first("100\t1\t12/5/2026 7:50:20 AM\r\n");
+    const QByteArray second("200\t2\t12/5/2026 7:50:26 AM\r\n");
+    const QByteArray third("300\t3\t12/5/2026 7:50:32 AM\r\n");
+    const QString movedPath = m_dir->filePath(QStringLiteral("Elsewhere.txt"));
+    RecordingNotifier notifier;
+    LogWriter writer(notifier);
+    writer.open(m_path);
+    writer.WriteLogLine(QString::fromUtf8(first));
+    QVERIFY(moved ? QFile::rename(m_path, movedPath) : QFile::remove(m_path));
+
+    writer.WriteLogLine(QString::fromUtf8(second));
+    writer.WriteLogLine(QString::fromUtf8(third));
+    writer.close();
+
+    QCOMPARE(notifier.messages.size(), 1);
+    QVERIFY2(notifier.messages[0].contains(m_path), qPrintable(notifier.messages[0]));
+    const QByteArray text = readAll(m_path);
+    QVERIFY2(text.startsWith("Note: the log file was deleted or moved away"), text.constData());
+    QVERIFY2(text.endsWith("goes on.\r\n" + second + third), text.constData());
+    if (moved)
+        QCOMPARE(readAll(movedPath), first);
 }
 
 QTEST_GUILESS_MAIN(TestLogWriter)

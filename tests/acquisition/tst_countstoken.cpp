@@ -71,6 +71,13 @@ void TestCountsToken::rejectsBadFields_data()
     QTest::newRow("nan") << "nan,3\r\n" << int(Failure::TypeMismatch);
     QTest::newRow("exponent") << "1e3,3\r\n" << int(Failure::TypeMismatch);
     QTest::newRow("comma after the line end") << "12\r\n,3" << int(Failure::TypeMismatch);
+    QTest::newRow("NUL in a field") << QString::fromLatin1("1\0"
+                                                           "2,3\r\n",
+                                                           7)
+                                    << int(Failure::TypeMismatch);
+    QTest::newRow("invalid UTF-8 as received")
+        << QString::fromLatin1("\xff\xc3(,\x80\r\n") << int(Failure::TypeMismatch);
+    QTest::newRow("bare CR inside a line") << "12,3\r13,4\r\r\n" << int(Failure::TypeMismatch);
     QTest::newRow("product beyond 32 bits") << "21474837,0\r\n" << int(Failure::Overflow);
     QTest::newRow("count beyond 32 bits") << "1,99999999999\r\n" << int(Failure::Overflow);
 }

@@ -27,6 +27,8 @@ private Q_SLOTS:
     void closingOnALineDropsTheRestOfTheRead();
     void debugCaptureGetsRawCharacters();
     void runawayNoiseIsReportedOnce();
+    void hostileBytesThenGoodLine_data();
+    void hostileBytesThenGoodLine();
     void feedsWithoutPort();
 
 private:
@@ -223,6 +225,53 @@ void TestReceiveHandler::runawayNoiseIsReportedOnce()
     m_simulator->sendGarbage(Burst);
     QTRY_COMPARE(m_notifier.messages.size(), 2);
     QVERIFY(m_handler->pendingText().size() <= LineAssembler::DefaultLimit);
+}
+
+void TestReceiveHandler::hostileBytesThenGoodLine_data()
+{
+    QTest::addColumn<QByteArray>("hostile");
+    QTest::addColumn<QStringList>("expectedLines"); // before the good line; empty: not checked
+    QTest::addColumn<int>("messages");
+
+    const QByteArray nul("1\0\0"
+                         "2,\0"
+                         "3\r\n",
+                         9);
+    QTest::newRow("NUL bytes") << nul
+                               << QStringList{QString::fromLatin1(nul), QStringLiteral("\r\n")}
+                               << 0;
+    const QByteArray invalid("\xff\xfe\xc3(,\x80\r\n");
+    QTest::newRow("invalid UTF-8")
+        << invalid << QStringList{QString::fromLatin1(invalid), QStringLiteral("\r\n")} << 0;
+    // A bare CR ends nothing: the text up to the next CR LF is one line.
+    QTest::newRow("CR without LF")
+        << QByteArray("12,3\r13,4\r") << QStringList{QStringLiteral("12,3\r13,4\r\r\n")} << 0;
+    QTest::newRow("line of 100,000 characters") << QByteArray(100000, '7') + "\r\n"
+                                                << QStringList{} << 1;
+}
+
+void TestReceiveHandler::hostileBytesThenGoodLine()
+{
+    QFETCH(QByteArray, hostile);
+    QFETCH(QStringList, expectedLines);
+    QFETCH(int, messages);
+
+    QBuffer capture;
+    QVERIFY(capture.open(QIODevice::WriteOnly));
+    m_handler->setDebugCapture(&capture);
+    m_simulator->sendRaw(hostile);
+    QTRY_COMPARE(capture.size(), qint64(hostile.size()));
+    QVERIFY(m_handler->pendingText().size() <= LineAssembler::DefaultLimit);
+
+    m_simulator->sendRaw("\r\n45,6\r\n");
+    QTRY_VERIFY(!lines().isEmpty() && lines().constLast() == QStringLiteral("45,6\r\n"));
+    QStringList before = lines();
+    before.removeLast();
+    if (!expectedLines.isEmpty())
+        QCOMPARE(before, expectedLines);
+    for (const QString &line : std::as_const(before))
+        QVERIFY(line.size() <= LineAssembler::DefaultLimit + 2);
+    QCOMPARE(m_notifier.messages.size(), messages);
 }
 
 void TestReceiveHandler::feedsWithoutPort()

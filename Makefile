@@ -39,3 +39,46 @@ bench: build
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
+
+# Installation and the Debian package (not part of `make test`; see scripts/install-check.sh).
+PREFIX ?= /usr/local
+
+.PHONY: install install-check package package-check
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+install-check: build
+	scripts/install-check.sh $(BUILD)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+package-check: package
+	scripts/package-check.sh $(BUILD)
+
+# Fuzzing with libFuzzer (clang; not part of `make test`): every target runs FUZZ_SECONDS from the
+# committed seeds in fuzz/corpus and fails on a crash, a sanitizer report, a hang or runaway memory.
+# New inputs go to $(FUZZ_BUILD)/corpus, findings to $(FUZZ_BUILD)/fuzz_<target>-crash-*.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZERS      := lineassembler historytext logreader registryfile
+
+.PHONY: fuzz
+
+$(FUZZ_BUILD)/CMakeCache.txt:
+	scripts/install-deps.sh fuzz
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DORVEL_FUZZ=ON $(CMAKE_ARGS)
+
+fuzz: $(FUZZ_BUILD)/CMakeCache.txt
+	scripts/install-deps.sh fuzz
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target orvel_fuzzers
+	@set -e; for f in $(FUZZERS); do \
+	    mkdir -p $(FUZZ_BUILD)/corpus/$$f; \
+	    echo "== fuzz_$$f for $(FUZZ_SECONDS) s"; \
+	    $(FUZZ_BUILD)/fuzz/fuzz_$$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	        -rss_limit_mb=2048 -malloc_limit_mb=1024 -print_final_stats=1 \
+	        -artifact_prefix=$(FUZZ_BUILD)/fuzz_$$f- $(FUZZ_BUILD)/corpus/$$f fuzz/corpus/$$f; \
+	done
+	@echo "fuzz: every target ran $(FUZZ_SECONDS) s without a finding"

@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Installs a build into a temporary prefix and checks the installed tree: every file in place,
+# the desktop entry (desktop-file-validate), the AppStream metainfo (appstreamcli validate,
+# offline) and both man pages (man -l). Installs the three validators first when run as root.
+# Usage: scripts/install-check.sh [build-dir]   (default: build, which must be configured and built)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+
+tools=(desktop-file-utils:desktop-file-validate appstream:appstreamcli man-db:man)
+missing=()
+for entry in "${tools[@]}"; do
+    command -v "${entry#*:}" >/dev/null || missing+=("${entry%%:*}")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "install-check: missing tools; install them with: sudo apt-get install ${missing[*]}" >&2
+        exit 1
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+failures=0
+fail() {
+    echo "install-check: $*" >&2
+    failures=$((failures + 1))
+}
+
+expected=(
+    bin/orvel-logger
+    bin/orvel-counter-simulator
+    share/applications/com.orvel.OrvelLogger.desktop
+    share/metainfo/com.orvel.OrvelLogger.metainfo.xml
+    share/icons/hicolor/scalable/apps/orvel-logger.svg
+    share/man/man1/orvel-logger.1
+    share/man/man1/orvel-counter-simulator.1
+)
+for size in 16 24 32 48 64 128 256; do
+    expected+=("share/icons/hicolor/${size}x${size}/apps/orvel-logger.png")
+done
+for file in "${expected[@]}"; do
+    [ -s "$prefix/$file" ] || fail "not installed: $file"
+done
+for program in orvel-logger orvel-counter-simulator; do
+    [ -x "$prefix/bin/$program" ] || fail "not executable: bin/$program"
+done
+
+# Each PNG really has the size its folder names.
+for size in 16 24 32 48 64 128 256; do
+    png="$prefix/share/icons/hicolor/${size}x${size}/apps/orvel-logger.png"
+    [ -f "$png" ] || continue
+    read -r width height < <(od -An -tu1 -j16 -N8 "$png" |
+        awk '{print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8}')
+    [ "$width" = "$size" ] && [ "$height" = "$size" ] ||
+        fail "$png is ${width}x${height}, not ${size}x${size}"
+done
+
+desktop="$prefix/share/applications/com.orvel.OrvelLogger.desktop"
+desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the desktop entry"
+grep -qx 'Name=Orvel Logger' "$desktop" || fail "desktop entry: Name is not Orvel Logger"
+grep -qx 'Categories=Science;Utility;' "$desktop" || fail "desktop entry: categories"
+icon=$(sed -n 's/^Icon=//p' "$desktop")
+[ -f "$prefix/share/icons/hicolor/scalable/apps/$icon.svg" ] ||
+    fail "desktop entry: icon '$icon' is not installed"
+exec=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
+[ -x "$prefix/bin/$exec" ] || fail "desktop entry: Exec '$exec' is not installed"
+
+appstreamcli validate --no-net --pedantic \
+    "$prefix/share/metainfo/com.orvel.OrvelLogger.metainfo.xml" ||
+    fail "appstreamcli rejects the metainfo"
+
+for page in orvel-logger orvel-counter-simulator; do
+    rendered=$(MANWIDTH=80 LC_ALL=C.UTF-8 man -l --warnings "$prefix/share/man/man1/$page.1" \
+        2>&1 >/dev/null) || fail "man -l fails on $page.1"
+    [ -z "$rendered" ] || fail "man -l warns on $page.1: $rendered"
+    MANWIDTH=80 man -l "$prefix/share/man/man1/$page.1" 2>/dev/null | grep -q '^NAME' ||
+        fail "$page.1 renders without a NAME section"
+done
+
+if [ "$failures" -gt 0 ]; then
+    echo "install-check: $failures problem(s)" >&2
+    exit 1
+fi
+echo "install-check: installed tree in order (${#expected[@]} files checked)"

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Installs the .deb that `make package` built with apt-get on this machine (as root), checks
+# that both programs are in the menu and on the PATH, starts orvel-logger offscreen and removes
+# the package again. Usage: scripts/package-check.sh [build-dir]   (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+if [ "$(id -u)" -ne 0 ]; then
+    echo "package-check: needs root to install the package (run it with sudo)" >&2
+    exit 1
+fi
+shopt -s nullglob
+debs=("$build"/orvel-logger_*.deb)
+if [ ${#debs[@]} -ne 1 ]; then
+    echo "package-check: expected one $build/orvel-logger_*.deb, found ${#debs[@]}" >&2
+    exit 1
+fi
+deb=$(realpath "${debs[0]}")
+export DEBIAN_FRONTEND=noninteractive
+apt-get install -y -qq "$deb"
+trap 'apt-get remove -y -qq orvel-logger >/dev/null' EXIT
+
+for program in orvel-logger orvel-counter-simulator; do
+    [ "$(command -v "$program")" = "/usr/bin/$program" ] ||
+        { echo "package-check: $program is not on the PATH" >&2; exit 1; }
+done
+[ -f /usr/share/applications/com.orvel.OrvelLogger.desktop ] ||
+    { echo "package-check: no desktop entry" >&2; exit 1; }
+orvel-counter-simulator --help >/dev/null
+
+# The logger has no way to be told to quit from outside; it counts as started when it is
+# still running after a few seconds (timeout's status 124) and has printed nothing alarming.
+home=$(mktemp -d)
+log=$(mktemp)
+set +e
+HOME="$home" XDG_CONFIG_HOME="$home/.config" QT_QPA_PLATFORM=offscreen \
+    timeout 4 orvel-logger >"$log" 2>&1
+status=$?
+set -e
+rm -rf "$home"
+if [ "$status" -ne 124 ]; then
+    echo "package-check: orvel-logger ended with status $status within 4 seconds:" >&2
+    cat "$log" >&2
+    exit 1
+fi
+if grep -qiE 'could not load|cannot load|failed to load|not found' "$log"; then
+    echo "package-check: orvel-logger complained at start-up:" >&2
+    cat "$log" >&2
+    exit 1
+fi
+rm -f "$log"
+echo "package-check: $(basename "$deb") installs, and orvel-logger starts offscreen"

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when any is missing.
 # As root it runs apt-get itself; otherwise it prints the exact command and fails.
+# `install-deps.sh fuzz` adds what `make fuzz` needs (clang with libFuzzer and the sanitizers).
 set -eu
 packages=(
     cmake make g++ pkg-config
     qt6-base-dev qt6-serialport-dev libqcustomplot-dev
     libgl-dev libqt6svg6
 )
+if [ "${1:-}" = fuzz ]; then
+    packages+=(clang-14 libclang-rt-14-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

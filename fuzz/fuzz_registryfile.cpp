@@ -1,0 +1,27 @@
+// Any settings file content through the settings store's parser; what parses must come back
+// the same after one more round through its text form.
+#include "shell/registryfile.h"
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace orvel;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray text(reinterpret_cast<const char *>(data), qsizetype(size));
+    RegistryFile file(QStringLiteral("HKEY_CURRENT_USER"));
+    QString error;
+    if (!file.parse(text, &error)) {
+        if (error.isEmpty())
+            std::abort();
+        return 0;
+    }
+    const QByteArray once = file.serialise();
+    RegistryFile again(QStringLiteral("HKEY_CURRENT_USER"));
+    if (!again.parse(once, &error) || again.serialise() != once)
+        std::abort();
+    return 0;
+}

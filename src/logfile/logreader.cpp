@@ -1,9 +1,23 @@
 #include "logfile/logreader.h"
 
+#include "common/shownline.h"
+
 #include <cstring>
 #include <limits>
 
 namespace orvel {
+
+namespace {
+
+/// A field of a bad row as a message quotes it. Only its start is decoded: a field may be
+/// megabytes long, and the message shows 80 characters of it anyway.
+QString shown(QByteArrayView field)
+{
+    constexpr qsizetype MaxBytes = 4 * 80 + 4;
+    return quotedForMessage(QString::fromUtf8(field.first(std::min(field.size(), MaxBytes))));
+}
+
+} // namespace
 
 LogReader::LogReader(QByteArray content, const LocaleFormats &formats)
     : m_content(std::move(content))
@@ -43,8 +57,7 @@ LogReader::Line LogReader::next(LogRow &row)
     }
     const QByteArrayView stamp(tab2 + 1, end);
     if (!m_parser.parse(stamp, row.stamp)) {
-        fail(QStringLiteral("the time stamp \"%1\" is not a date and time")
-                 .arg(QString::fromUtf8(stamp)));
+        fail(QStringLiteral("the time stamp %1 is not a date and time").arg(shown(stamp)));
         return Line::Bad;
     }
     return Line::Row;
@@ -60,16 +73,16 @@ bool LogReader::readCount(QByteArrayView field, const char *name, qint32 &value)
         ++i;
     }
     if (i == digits.size()) {
-        fail(QStringLiteral("the %1 count \"%2\" is not a number")
-                 .arg(QLatin1String(name), QString::fromUtf8(field)));
+        fail(QStringLiteral("the %1 count %2 is not a number")
+                 .arg(QLatin1String(name), shown(field)));
         return false;
     }
     qint64 number = 0;
     for (; i < digits.size(); ++i) {
         const char c = digits[i];
         if (c < '0' || c > '9') {
-            fail(QStringLiteral("the %1 count \"%2\" is not a number")
-                     .arg(QLatin1String(name), QString::fromUtf8(field)));
+            fail(QStringLiteral("the %1 count %2 is not a number")
+                     .arg(QLatin1String(name), shown(field)));
             return false;
         }
         number = number * 10 + (c - '0');
@@ -80,8 +93,8 @@ bool LogReader::readCount(QByteArrayView field, const char *name, qint32 &value)
         number = -number;
     if (i < digits.size() || number > std::numeric_limits<qint32>::max() ||
         number < std::numeric_limits<qint32>::min()) {
-        fail(QStringLiteral("the %1 count \"%2\" is out of range")
-                 .arg(QLatin1String(name), QString::fromUtf8(field)));
+        fail(QStringLiteral("the %1 count %2 is out of range")
+                 .arg(QLatin1String(name), shown(field)));
         return false;
     }
     value = qint32(number);

@@ -56,6 +56,8 @@ private Q_SLOTS:
     void keepsTheLatestWeek();
     void badRowStopsAndKeepsEarlierRows_data();
     void badRowStopsAndKeepsEarlierRows();
+    void hostileRowGetsAShortMessage_data();
+    void hostileRowGetsAShortMessage();
     void readsInSlices();
     void cancelKeepsWhatWasRead();
 };
@@ -83,6 +85,9 @@ void TestLogLoader::skipsWhatIsNotARow_data()
     QTest::newRow("four fields") << QByteArray("1200\t300\t05/12/2026 07:50:20\tx\r\n");
     QTest::newRow("one field") << QByteArray("hello\r\n");
     QTest::newRow("LF only blank") << QByteArray("\n");
+    QTest::newRow("invalid UTF-8") << QByteArray("\xff\xfe\xc3(\x80 noise\r\n");
+    QTest::newRow("NUL bytes") << QByteArray("\0\0\0\r\n", 5);
+    QTest::newRow("10 MB line") << QByteArray(10 * 1024 * 1024, 'x') + "\r\n";
 }
 
 void TestLogLoader::skipsWhatIsNotARow()
@@ -159,6 +164,37 @@ void TestLogLoader::badRowStopsAndKeepsEarlierRows()
     QCOMPARE(rig.processor.statistics().SumSmall, 300.0);
     // The loader does not draw and does not report through the processor's notifier.
     QVERIFY(rig.notifier.messages.isEmpty());
+}
+
+void TestLogLoader::hostileRowGetsAShortMessage_data()
+{
+    QTest::addColumn<QByteArray>("badRow");
+    QTest::addColumn<QString>("what");
+
+    QTest::newRow("truncated row, the log's end")
+        << QByteArray("1200\t300\t05/12/20") << QStringLiteral("time stamp");
+    QTest::newRow("invalid UTF-8 in a count")
+        << QByteArray("12\xff\xc3\t300\t05/12/2026 07:53:20\r\n") << QStringLiteral("small");
+    QTest::newRow("10 MB count") << QByteArray(10 * 1024 * 1024, '1') +
+                                        "\t300\t05/12/2026 07:53:20\r\n"
+                                 << QStringLiteral("small");
+    QTest::newRow("10 MB time stamp")
+        << QByteArray("1200\t300\t") + QByteArray(10 * 1024 * 1024, '7') + "\r\n"
+        << QStringLiteral("time stamp");
+}
+
+void TestLogLoader::hostileRowGetsAShortMessage()
+{
+    QFETCH(QByteArray, badRow);
+    QFETCH(QString, what);
+    const LogGenerator log(British, frozenTime());
+    LoaderRig rig;
+    const QString error = rig.load(log.header() + log.row(1) + log.row(2) + badRow);
+    QVERIFY2(error.startsWith(QStringLiteral("Line 4 of the log cannot be read: the ") + what),
+             qPrintable(error.left(300)));
+    // The message quotes the line, but a huge one only in part: it has to fit a message box.
+    QVERIFY2(error.size() < 400, qPrintable(error.left(300)));
+    QCOMPARE(rig.processor.SampleCount(), 2);
 }
 
 void TestLogLoader::readsInSlices()

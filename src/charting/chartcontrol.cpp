@@ -3,14 +3,10 @@
 #include "charting/barplottable.h"
 #include "charting/categorylabelpicker.h"
 #include "charting/chartdatamodel.h"
-#include "common/notifier.h"
+#include "charting/chartexport.h"
 
 #include <qcustomplot.h>
 
-#include <QApplication>
-#include <QClipboard>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QMenu>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -61,17 +57,11 @@ int fillAlpha(ChartType type)
 {
     return type == ChartType::Area ? 120 : 150;
 }
-
-QString defaultSaveFile(QWidget *parent, const QString &caption, const QString &filter)
-{
-    return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
-}
 } // namespace
 
 ChartControl::ChartControl(ChartDataModel &model, QWidget *parent)
     : QWidget(parent)
     , m_model(model)
-    , m_chooseFile(defaultSaveFile)
 {
     setObjectName(QStringLiteral("ChartControl"));
     // The grid always has the two series columns; a chart reset keeps them.
@@ -145,14 +135,18 @@ void ChartControl::buildPlot()
 
     m_plot->setMouseTracking(true);
     connect(m_plot, &QCustomPlot::mouseMove, this, &ChartControl::showPointTip);
+    m_export = new ChartExport(m_plot, this);
     m_plot->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_plot, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
-        QMenu *menu = createContextMenu(this);
+        QMenu *menu = m_export->createContextMenu(this);
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->popup(m_plot->mapToGlobal(at));
     });
-    // The row labels shown depend on the plot's width.
-    connect(m_plot, &QCustomPlot::beforeReplot, this, &ChartControl::updateCategoryAxis);
+    // The row labels shown depend on the plot's width; every change of the model redraws them.
+    connect(m_plot, &QCustomPlot::beforeReplot, this, [this] {
+        if (plotPixelsPerRow() != m_labelsPixelsPerRow)
+            updateCategoryAxis();
+    });
     applyLook();
 }
 
@@ -435,6 +429,7 @@ double ChartControl::plotPixelsPerRow() const
 void ChartControl::updateCategoryAxis()
 {
     const double pixelsPerRow = plotPixelsPerRow();
+    m_labelsPixelsPerRow = pixelsPerRow;
     const auto ticks = CategoryLabelPicker::pick(m_model, pixelsPerRow, m_labelPixels);
     QVector<double> positions;
     QVector<QString> labels;
@@ -517,57 +512,6 @@ void ChartControl::showPointTip(QMouseEvent *event)
         QToolTip::hideText();
     else
         QToolTip::showText(event->globalPosition().toPoint(), text, m_plot);
-}
-
-void ChartControl::copyChart()
-{
-    QApplication::clipboard()->setPixmap(m_plot->toPixmap());
-}
-
-bool ChartControl::saveChart(const QString &fileName)
-{
-    QString path = fileName;
-    QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix.isEmpty()) {
-        path += QStringLiteral(".png");
-        suffix = QStringLiteral("png");
-    }
-    bool saved = false;
-    QString problem;
-    if (suffix == QLatin1String("png"))
-        saved = m_plot->savePng(path);
-    else if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))
-        saved = m_plot->saveJpg(path);
-    else if (suffix == QLatin1String("pdf"))
-        saved = m_plot->savePdf(path);
-    else
-        problem = QStringLiteral("The chart cannot be saved as \"%1\": choose a PNG, JPEG or "
-                                 "PDF file.")
-                      .arg(QFileInfo(path).fileName());
-    if (!saved && problem.isEmpty())
-        problem = QStringLiteral("The chart could not be saved to %1.").arg(path);
-    if (!saved && m_notifier)
-        m_notifier->showError(problem);
-    return saved;
-}
-
-bool ChartControl::saveChartAs()
-{
-    const QString fileName =
-        m_chooseFile(this, QStringLiteral("Save chart as"),
-                     QStringLiteral("PNG image (*.png);;JPEG image (*.jpg *.jpeg);;PDF "
-                                    "document (*.pdf)"));
-    if (fileName.isEmpty())
-        return false;
-    return saveChart(fileName);
-}
-
-QMenu *ChartControl::createContextMenu(QWidget *parent)
-{
-    auto *menu = new QMenu(parent);
-    menu->addAction(QStringLiteral("Copy chart"), this, &ChartControl::copyChart);
-    menu->addAction(QStringLiteral("Save chart as…"), this, [this] { saveChartAs(); });
-    return menu;
 }
 
 } // namespace orvel

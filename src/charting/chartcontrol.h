@@ -1,5 +1,6 @@
 #pragma once
 
+#include "charting/chartexport.h"
 #include "charting/charttypes.h"
 
 #include <QWidget>
@@ -20,7 +21,6 @@ namespace orvel {
 
 class BarPlottable;
 class ChartDataModel;
-class Notifier;
 
 /// The chart: draws a ChartDataModel as one category per row, labelled with the row labels, and
 /// two series (1 = large counts, 2 = small counts) in one of the ChartType looks, with the axis
@@ -37,8 +37,7 @@ class ChartControl : public QWidget
     Q_OBJECT
 public:
     /// Asks for the file to save the chart in; returns the empty text when cancelled.
-    using SaveFileChooser =
-        std::function<QString(QWidget *parent, const QString &caption, const QString &filter)>;
+    using SaveFileChooser = ChartExport::SaveFileChooser;
     /// The first line of a point's tooltip for a row, e.g. "Sample 1,234 (12/5/2026 - 07:50)".
     using RowCaption = std::function<QString(qint32 row)>;
 
@@ -88,17 +87,22 @@ public:
     QString pointDescription(qint32 row) const;
     void setRowCaption(RowCaption caption) { m_rowCaption = std::move(caption); }
 
+    /// Copying and saving the chart (see ChartExport); the context menu uses it too.
+    ChartExport *chartExport() const { return m_export; }
     /// Copies the chart as an image to the clipboard.
-    void copyChart();
+    void copyChart() { m_export->copyChart(); }
     /// Saves the chart in `fileName`, the format by its ending (.png, .jpg, .pdf; none = PNG).
     /// Returns false and reports through the notifier (when set) on failure.
-    bool saveChart(const QString &fileName);
+    bool saveChart(const QString &fileName) { return m_export->saveChart(fileName); }
     /// Asks for a file through the chooser and saves the chart there; false when cancelled/failed.
-    bool saveChartAs();
-    void setSaveFileChooser(SaveFileChooser chooser) { m_chooseFile = std::move(chooser); }
-    void setNotifier(Notifier *notifier) { m_notifier = notifier; }
+    bool saveChartAs() { return m_export->saveChartAs(); }
+    void setSaveFileChooser(SaveFileChooser chooser)
+    {
+        m_export->setSaveFileChooser(std::move(chooser));
+    }
+    void setNotifier(Notifier *notifier) { m_export->setNotifier(notifier); }
     /// The context menu ("Copy chart", "Save chart as…"), owned by the caller.
-    QMenu *createContextMenu(QWidget *parent);
+    QMenu *createContextMenu(QWidget *parent) { return m_export->createContextMenu(parent); }
 
     QCustomPlot *plot() const { return m_plot; }
 
@@ -144,10 +148,11 @@ private:
     std::vector<std::pair<qint32, QString>> m_shownLabels;
     quint64 m_redraws = 0;
     double m_labelPixels = 0;
+    /// Plot pixels per row the shown labels were picked for.
+    double m_labelsPixelsPerRow = -1;
 
     RowCaption m_rowCaption;
-    SaveFileChooser m_chooseFile;
-    Notifier *m_notifier = nullptr;
+    ChartExport *m_export = nullptr;
 };
 
 } // namespace orvel

@@ -3,6 +3,7 @@
 #include <qcustomplot.h>
 
 #include <QColor>
+#include <QImage>
 #include <QPointF>
 
 #include <vector>
@@ -79,6 +80,8 @@ private:
     int m_fillAlpha = 255;
     QPointF m_depthDirection;
     double m_lastDepth = 0;
+    /// The dense columns of the last draw, blended before going on the plot at once.
+    QImage m_canvas;
     bool m_lastDense = false;
 };
 

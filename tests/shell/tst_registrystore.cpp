@@ -218,6 +218,13 @@ void TestRegistryStore::corruptFile_data()
     QTest::newRow("stray text") << head + key + "WindowState=0\n"
                                 << "line 4:";
     QTest::newRow("UTF-16 export") << QByteArray("\xff\xfeW\0i\0n\0", 8) << "not UTF-8";
+    QTest::newRow("cut off in a wrapped byte list") << head + key + "\"a\"=hex:01,02,\\\n  03,"
+                                                    << "line 4:";
+    QTest::newRow("cut off in the first line") << QByteArray("Windows Registry Ed") << "line 1:";
+    QTest::newRow("binary garbage") << QByteArray("\x7f"
+                                                  "ELF\x02\x01\x01\0\0\0\x03\0>\0",
+                                                  16)
+                                    << "line 1:";
 }
 
 void TestRegistryStore::corruptFile()

@@ -1,19 +1,14 @@
 #include "charting/charttoolbar.h"
 
 #include "charting/chartcontrol.h"
+#include "shell/iconresources.h"
 
 #include <QMenu>
 #include <QToolButton>
 
-static void initChartIcons()
-{
-    Q_INIT_RESOURCE(icons);
-}
-
 namespace orvel {
 
 namespace {
-const char *const ImageKeyProperty = "imageKey";
 const QString GraphTypeKey = QStringLiteral("GraphType");
 const QString GraphLine = QStringLiteral("GraphLine");
 const QString GraphCombo2D = QStringLiteral("GraphCombo2D");
@@ -62,21 +57,20 @@ constexpr StatButton StatButtons[] = {
 } // namespace
 
 ChartToolbar::ChartToolbar(ChartControl &chart, QWidget *parent)
-    : QToolBar(QStringLiteral("Chart"), parent)
+    : KeyedToolbar(QStringLiteral("ChartToolbar"), parent)
     , m_chart(chart)
 {
-    initChartIcons();
-    setObjectName(QStringLiteral("ChartToolbar"));
     setIconSize(QSize(16, 16));
+    connect(this, &KeyedToolbar::buttonClicked, this,
+            [this](const QString &key) { ChartToolbar_ButtonClick(button(key)); });
 
     addButton(QStringLiteral("LoadGraphData"), QStringLiteral("Load test graph data (DEMO ONLY)"),
-              QStringLiteral("Graph"), false);
+              QStringLiteral("Graph"));
     addButton(QStringLiteral("ClearGraphData"), QStringLiteral("Clear graph data DEMO ONLY)"),
-              QStringLiteral("ClearGraphData"), false);
+              QStringLiteral("ClearGraphData"));
     addKeyedSeparator(QStringLiteral("FirstSeparator"));
 
-    QAction *graphType =
-        addButton(GraphTypeKey, QStringLiteral("Graph Type: Line"), GraphLine, false);
+    QAction *graphType = addButton(GraphTypeKey, QStringLiteral("Graph Type: Line"), GraphLine);
     m_graphTypeMenu = new QMenu(this);
     for (const TypeEntry &entry : TypeEntries) {
         QAction *item = m_graphTypeMenu->addAction(ButtonImage(QLatin1String(entry.key)),
@@ -92,7 +86,7 @@ ChartToolbar::ChartToolbar(ChartControl &chart, QWidget *parent)
 
     addButton(QStringLiteral("GraphLegend"), QStringLiteral("Show legend"),
               QStringLiteral("GraphLegend"), true);
-    addKeyedSeparator(QString());
+    addKeyedSeparator();
     addButton(QStringLiteral("GraphSmallParticles"), QStringLiteral("Graph small particle counts"),
               QStringLiteral("GraphSmallParticles"), true)
         ->setChecked(true);
@@ -102,7 +96,7 @@ ChartToolbar::ChartToolbar(ChartControl &chart, QWidget *parent)
               QStringLiteral("GraphAverage"), true);
     addButton(QStringLiteral("GraphSmallMaximum"), QStringLiteral("Show maximum"),
               QStringLiteral("GraphMaximum"), true);
-    addKeyedSeparator(QString());
+    addKeyedSeparator();
     addButton(QStringLiteral("GraphLargeParticles"), QStringLiteral("Graph large particle counts"),
               QStringLiteral("GraphLargeParticles"), true)
         ->setChecked(true);
@@ -117,50 +111,12 @@ ChartToolbar::ChartToolbar(ChartControl &chart, QWidget *parent)
 
 QIcon ChartToolbar::ButtonImage(const QString &imageKey)
 {
-    initChartIcons();
-    return QIcon(QStringLiteral(":/icons/") + imageKey + QStringLiteral(".svg"));
-}
-
-QAction *ChartToolbar::addButton(const QString &key, const QString &toolTip,
-                                 const QString &imageKey, bool checkable)
-{
-    QAction *action = addAction(QString());
-    action->setObjectName(key);
-    action->setText(toolTip);
-    action->setToolTip(toolTip);
-    action->setCheckable(checkable);
-    setImage(action, imageKey);
-    m_buttons.insert(key, action);
-    connect(action, &QAction::triggered, this,
-            [this, action] { ChartToolbar_ButtonClick(action); });
-    return action;
-}
-
-QAction *ChartToolbar::addKeyedSeparator(const QString &key)
-{
-    QAction *separator = addSeparator();
-    if (!key.isEmpty()) {
-        separator->setObjectName(key);
-        m_buttons.insert(key, separator);
-    }
-    return separator;
-}
-
-void ChartToolbar::setImage(QAction *button, const QString &imageKey)
-{
-    button->setProperty(ImageKeyProperty, imageKey);
-    button->setIcon(ButtonImage(imageKey));
-}
-
-QString ChartToolbar::key(const QAction *button) const
-{
-    return m_buttons.key(const_cast<QAction *>(button));
+    return toolbarIcon(imageKey);
 }
 
 QString ChartToolbar::imageKey(const QString &key) const
 {
-    const QAction *action = button(key);
-    return action ? action->property(ImageKeyProperty).toString() : QString();
+    return image(key);
 }
 
 QToolButton *ChartToolbar::graphTypeButton() const
@@ -221,7 +177,7 @@ bool ChartToolbar::ChartToolbar_ButtonMenuClick(const QString &entryKey)
     if (!entry)
         return false;
     QAction *graphType = button(GraphTypeKey);
-    setImage(graphType, entryKey);
+    setImage(GraphTypeKey, entryKey);
     const QString tip = QStringLiteral("Graph Type: ") + QLatin1String(entry->text);
     graphType->setToolTip(tip);
     graphType->setText(tip);

@@ -1,10 +1,9 @@
 #pragma once
 
 #include "charting/charttypes.h"
+#include "shell/keyedtoolbar.h"
 
-#include <QHash>
 #include <QIcon>
-#include <QToolBar>
 
 class QMenu;
 class QToolButton;
@@ -18,17 +17,13 @@ class ChartControl;
 /// the buttons: the checked state of each two-state button and the image key of the `GraphType`
 /// button, which names the chosen chart type. Buttons are found by key; start-up restores them by
 /// setting their state and calling the click handlers. UI thread only.
-class ChartToolbar : public QToolBar
+class ChartToolbar : public KeyedToolbar
 {
     Q_OBJECT
 public:
     /// The chart must outlive the toolbar.
     explicit ChartToolbar(ChartControl &chart, QWidget *parent = nullptr);
 
-    /// The button (or keyed separator) of `key`, or null.
-    QAction *button(const QString &key) const { return m_buttons.value(key); }
-    /// The key of a button, or the empty text.
-    QString key(const QAction *button) const;
     /// The image key a button shows.
     QString imageKey(const QString &key) const;
     /// The chart type menu of `GraphType` and its drop-down button.
@@ -63,14 +58,9 @@ Q_SIGNALS:
     void clearGraphDataRequested();
 
 private:
-    QAction *addButton(const QString &key, const QString &toolTip, const QString &imageKey,
-                       bool checkable);
-    QAction *addKeyedSeparator(const QString &key);
-    void setImage(QAction *button, const QString &imageKey);
     bool isChecked(const QString &key) const;
 
     ChartControl &m_chart;
-    QHash<QString, QAction *> m_buttons;
     QMenu *m_graphTypeMenu = nullptr;
 };
 

@@ -79,6 +79,8 @@ private:
 
 void TestLoadLogCommand::init()
 {
+    // The window uses the fixture's folder, clock and seams: it goes first.
+    m_window.reset();
     m_fixture = std::make_unique<ShellFixture>();
     ShellEnvironment environment = m_fixture->environment(false);
     m_dialogCalls.clear();

@@ -48,6 +48,7 @@ class TestRecordingController : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void init();
+    void cleanup();
     void ctrlSRecordsFromTheUnitAndStops();
     void stopAfterLimitStopsAfterTheTenthRow();
     void demonstrationStampsOneMinuteApart();
@@ -71,10 +72,18 @@ private:
 
 void TestRecordingController::init()
 {
+    // The window uses the fixture's folder, clock and seams: it goes first.
+    m_window.reset();
     m_fixture = std::make_unique<test::ShellFixture>();
     QVERIFY2(m_fixture->unitOpened, qPrintable(m_fixture->unit->errorString()));
     m_window = std::make_unique<MainWindow>(m_fixture->environment());
     m_window->show();
+}
+
+void TestRecordingController::cleanup()
+{
+    m_window.reset();
+    m_fixture.reset();
 }
 
 void TestRecordingController::ctrlSRecordsFromTheUnitAndStops()

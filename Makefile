@@ -43,7 +43,7 @@ clean:
 # Installation and the Debian package (not part of `make test`; see scripts/install-check.sh).
 PREFIX ?= /usr/local
 
-.PHONY: install install-check package package-check
+.PHONY: install install-check package package-check package-check-chroot
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
@@ -82,3 +82,7 @@ fuzz: $(FUZZ_BUILD)/CMakeCache.txt
 	        -artifact_prefix=$(FUZZ_BUILD)/fuzz_$$f- $(FUZZ_BUILD)/corpus/$$f fuzz/corpus/$$f; \
 	done
 	@echo "fuzz: every target ran $(FUZZ_SECONDS) s without a finding"
+
+# Slow: a fresh Debian 12 root by debootstrap, the package installed into it (root, network).
+package-check-chroot: package
+	scripts/package-check-chroot.sh $(BUILD)

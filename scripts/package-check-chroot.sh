@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The package on a fresh Debian 12: debootstraps a minimal bookworm root, installs the .deb that
+# `make package` built with apt-get inside it, and starts orvel-logger there offscreen. Slow
+# (downloads a base system and Qt) and needs root and the network; `make package-check-chroot`.
+# Usage: scripts/package-check-chroot.sh [build-dir] [mirror]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+mirror=${2:-http://deb.debian.org/debian}
+if [ "$(id -u)" -ne 0 ]; then
+    echo "package-check-chroot: needs root (debootstrap, chroot)" >&2
+    exit 1
+fi
+shopt -s nullglob
+debs=("$build"/orvel-logger_*.deb)
+if [ ${#debs[@]} -ne 1 ]; then
+    echo "package-check-chroot: expected one $build/orvel-logger_*.deb, found ${#debs[@]}" >&2
+    exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+if ! command -v debootstrap >/dev/null; then
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends debootstrap
+fi
+
+root=$(mktemp -d)
+chmod 755 "$root" # apt inside downloads as the _apt user
+cleanup() {
+    umount "$root/proc" 2>/dev/null || true
+    rm -rf --one-file-system "$root"
+}
+trap cleanup EXIT
+echo "package-check-chroot: debootstrap bookworm into $root"
+debootstrap --variant=minbase bookworm "$root" "$mirror" >/dev/null
+mount -t proc proc "$root/proc"
+cp "${debs[0]}" "$root/tmp/"
+deb=/tmp/$(basename "${debs[0]}")
+chroot "$root" apt-get update -qq
+chroot "$root" apt-get install -y -qq "$deb" >/dev/null
+chroot "$root" test -x /usr/bin/orvel-logger
+chroot "$root" test -f /usr/share/applications/com.orvel.OrvelLogger.desktop
+set +e
+chroot "$root" env HOME=/root QT_QPA_PLATFORM=offscreen timeout 4 orvel-logger >"$root/tmp/out" 2>&1
+status=$?
+set -e
+if [ "$status" -ne 124 ]; then
+    echo "package-check-chroot: orvel-logger ended with status $status within 4 seconds:" >&2
+    cat "$root/tmp/out" >&2
+    exit 1
+fi
+echo "package-check-chroot: $(basename "$deb") installs on a fresh bookworm, orvel-logger starts"

@@ -46,6 +46,7 @@ void LogWriter::open(const QString &path)
 
 void LogWriter::close()
 {
+    m_lost = false;
     if (!m_file.isOpen())
         return;
     m_syncTimer.stop();
@@ -56,7 +57,7 @@ void LogWriter::close()
 
 void LogWriter::WriteLogLine(QString text)
 {
-    if (!m_file.isOpen())
+    if (!isOpen())
         return;
     if (!text.contains(LineEnd))
         text += LineEnd;
@@ -86,22 +87,27 @@ void LogWriter::WriteLogLine(QString text)
 
 bool LogWriter::ensureFileAtPath()
 {
-    struct stat open = {};
-    struct stat atPath = {};
-    const QByteArray path = QFile::encodeName(m_file.fileName());
-    if (::fstat(m_file.handle(), &open) != 0)
-        return true; // nothing to compare; the write itself reports a failure
-    const bool present = ::stat(path.constData(), &atPath) == 0;
-    if (present && open.st_nlink > 0 && atPath.st_dev == open.st_dev &&
-        atPath.st_ino == open.st_ino)
-        return true;
-
-    // Another program deleted or moved the file away: writing on would fill a file nobody sees.
-    m_file.close();
+    if (!m_lost) {
+        struct stat open = {};
+        struct stat atPath = {};
+        const QByteArray path = QFile::encodeName(m_file.fileName());
+        if (::fstat(m_file.handle(), &open) != 0)
+            return true; // nothing to compare; the write itself reports a failure
+        const bool present = ::stat(path.constData(), &atPath) == 0;
+        if (present && open.st_nlink > 0 && atPath.st_dev == open.st_dev &&
+            atPath.st_ino == open.st_ino)
+            return true;
+        // Another program deleted or moved the file away: writing on would fill a file nobody
+        // sees.
+        m_file.close();
+        m_lost = true;
+    }
+    // Tried again at every line until the path takes a file again (a folder removed with it).
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
         reportWriteFailure(m_file.errorString());
         return false;
     }
+    m_lost = false;
     m_dirty = true;
     const QString note = QStringLiteral("Note: the log file was deleted or moved away by another "
                                         "program; it was created again here and the recording "

@@ -33,7 +33,8 @@ public:
     void open(const QString &path);
     /// Syncs and closes the file; does nothing when none is open.
     void close();
-    bool isOpen() const { return m_file.isOpen(); }
+    /// True from open() to close(), also while a vanished file cannot be created again.
+    bool isOpen() const { return m_file.isOpen() || m_lost; }
     QString path() const { return m_file.fileName(); }
 
     /// Appends `text` to the file and the pane; adds CR LF when the text holds none.
@@ -66,6 +67,7 @@ private:
     QElapsedTimer m_sinceSync;
     bool m_dirty = false;
     bool m_writeFailing = false;
+    bool m_lost = false; ///< the file vanished and could not be created again yet
 };
 
 } // namespace orvel

@@ -5,6 +5,7 @@
 #include "logfile/logpane.h"
 #include "logfile/logwriter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -98,6 +99,7 @@ private Q_SLOTS:
     void fullDiskKeepsCompleteLines();
     void vanishedFileIsCreatedAgain_data();
     void vanishedFileIsCreatedAgain();
+    void vanishedFolderIsWaitedFor();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -341,6 +343,37 @@ void TestLogWriter::vanishedFileIsCreatedAgain()
     QVERIFY2(text.endsWith("goes on.\r\n" + second + third), text.constData());
     if (moved)
         QCOMPARE(readAll(movedPath), first);
+}
+
+void TestLogWriter::vanishedFolderIsWaitedFor()
+{
+    const QString folder = m_dir->filePath(QStringLiteral("logs"));
+    const QString path = folder + QStringLiteral("/OrveaLog.txt");
+    QVERIFY(QDir().mkpath(folder));
+    RecordingNotifier notifier;
+    LogWriter writer(notifier);
+    writer.open(path);
+    writer.WriteLogLine(QStringLiteral("100\t1"));
+    QVERIFY(QDir(folder).removeRecursively());
+
+    // Nowhere to write: told once, the recording goes on.
+    writer.WriteLogLine(QStringLiteral("200\t2"));
+    writer.WriteLogLine(QStringLiteral("300\t3"));
+    QCOMPARE(notifier.messages.size(), 1);
+    QVERIFY2(notifier.messages[0].startsWith(QStringLiteral("Cannot write to the log file")),
+             qPrintable(notifier.messages[0]));
+    QVERIFY(writer.isOpen());
+
+    // The folder is back: the file is created again with its note.
+    QVERIFY(QDir().mkpath(folder));
+    writer.WriteLogLine(QStringLiteral("400\t4"));
+    writer.close();
+    QCOMPARE(notifier.messages.size(), 2);
+    QVERIFY2(notifier.messages[1].contains(QStringLiteral("created again")),
+             qPrintable(notifier.messages[1]));
+    const QByteArray text = readAll(path);
+    QVERIFY2(text.startsWith("Note: ") && text.endsWith("goes on.\r\n400\t4\r\n"),
+             text.constData());
 }
 
 QTEST_GUILESS_MAIN(TestLogWriter)

@@ -129,30 +129,32 @@ RegistryResult RegistryStore::load(qint32 root, RegistryFile *file, bool *damage
     return {};
 }
 
+RegistryResult RegistryStore::loadKey(qint32 root, const QString &subKey, RegistryFile *file,
+                                      QStringList *path) const
+{
+    if (!splitPath(subKey, path))
+        return {InvalidParameter, {}};
+    RegistryResult result = load(root, file);
+    if (result.ok() && !file->hasKey(*path))
+        return {FileNotFound, {}};
+    return result;
+}
+
 RegistryResult RegistryStore::openKey(qint32 root, const QString &subKey) const
 {
-    QStringList path;
-    if (!splitPath(subKey, &path))
-        return {InvalidParameter, {}};
     RegistryFile file(rootName(root));
-    RegistryResult result = load(root, &file);
-    if (result.ok() && !file.hasKey(path))
-        result.code = FileNotFound;
-    return result;
+    QStringList path;
+    return loadKey(root, subKey, &file, &path);
 }
 
 RegistryResult RegistryStore::queryValue(qint32 root, const QString &subKey, const QString &name,
                                          RegistryValue *value) const
 {
-    QStringList path;
-    if (!splitPath(subKey, &path))
-        return {InvalidParameter, {}};
     RegistryFile file(rootName(root));
-    RegistryResult result = load(root, &file);
+    QStringList path;
+    const RegistryResult result = loadKey(root, subKey, &file, &path);
     if (!result.ok())
         return result;
-    if (!file.hasKey(path))
-        return {FileNotFound, {}};
     const RegistryValue *found = file.value(path, name);
     if (!found)
         return {FileNotFound, {}};
@@ -163,33 +165,23 @@ RegistryResult RegistryStore::queryValue(qint32 root, const QString &subKey, con
 RegistryResult RegistryStore::subKeyNames(qint32 root, const QString &subKey,
                                           QStringList *names) const
 {
-    QStringList path;
-    if (!splitPath(subKey, &path))
-        return {InvalidParameter, {}};
     RegistryFile file(rootName(root));
-    RegistryResult result = load(root, &file);
-    if (!result.ok())
-        return result;
-    if (!file.hasKey(path))
-        return {FileNotFound, {}};
-    *names = file.subKeyNames(path);
-    return {};
+    QStringList path;
+    const RegistryResult result = loadKey(root, subKey, &file, &path);
+    if (result.ok())
+        *names = file.subKeyNames(path);
+    return result;
 }
 
 RegistryResult RegistryStore::valueNames(qint32 root, const QString &subKey,
                                          QStringList *names) const
 {
-    QStringList path;
-    if (!splitPath(subKey, &path))
-        return {InvalidParameter, {}};
     RegistryFile file(rootName(root));
-    RegistryResult result = load(root, &file);
-    if (!result.ok())
-        return result;
-    if (!file.hasKey(path))
-        return {FileNotFound, {}};
-    *names = file.valueNames(path);
-    return {};
+    QStringList path;
+    const RegistryResult result = loadKey(root, subKey, &file, &path);
+    if (result.ok())
+        *names = file.valueNames(path);
+    return result;
 }
 
 RegistryResult RegistryStore::createKey(qint32 root, const QString &subKey)

@@ -84,6 +84,9 @@ private:
 
     static bool splitPath(const QString &subKey, QStringList *path);
     RegistryResult load(qint32 root, RegistryFile *file, bool *damaged = nullptr) const;
+    /// Loads the file of `root` and finds `subKey` in it: FileNotFound when it is not there.
+    RegistryResult loadKey(qint32 root, const QString &subKey, RegistryFile *file,
+                           QStringList *path) const;
     RegistryResult change(qint32 root, const QString &subKey, const Edit &edit);
     RegistryResult keepDamagedCopy(const QString &path) const;
 

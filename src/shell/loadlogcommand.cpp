@@ -107,8 +107,16 @@ QString LoadLogCommand::loadGraphQuestion() const
 void LoadLogCommand::LoadLog()
 {
     const QString path = m_window.LogFileTextBox()->text();
-    if (isLoading() || !QFileInfo(path).isFile())
+    const QFileInfo info(path);
+    if (isLoading() || !info.exists())
         return;
+    // Reading a device or a pipe may never end; a folder has nothing to read.
+    if (!info.isFile()) {
+        throw Failure(75, QStringLiteral("LoadLog"),
+                      QStringLiteral("Cannot load '%1': it is %2, not a log file.")
+                          .arg(path, info.isDir() ? QStringLiteral("a folder")
+                                                  : QStringLiteral("a device or a pipe")));
+    }
 
     bool loadGraph = false;
     if (!m_window.processor().IsRecording()) {

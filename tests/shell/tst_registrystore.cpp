@@ -223,7 +223,7 @@ void TestRegistryStore::corruptFile_data()
     QTest::newRow("cut off in the first line") << QByteArray("Windows Registry Ed") << "line 1:";
     QTest::newRow("binary garbage") << QByteArray("\x7f"
                                                   "ELF\x02\x01\x01\0\0\0\x03\0>\0",
-                                                  16)
+                                                  14)
                                     << "line 1:";
 }
 

@@ -7,6 +7,7 @@
 #include "countersimulator.h"
 #include "history/downloadhistorydialog.h"
 #include "history/historydownload.h"
+#include "historytestdata.h"
 #include "logfile/logfolder.h"
 #include "shell/logpaneview.h"
 #include "testsupport.h"
@@ -25,30 +26,14 @@
 #include <QVBoxLayout>
 
 using namespace orvel;
+using orvel::test::defaultHistoryText;
+using orvel::test::readFile;
 
 namespace {
-
-QString defaultHistoryText()
-{
-    return HistoryDownload::HeaderText + QStringLiteral("MIN\r\n"
-                                                        "1200\t300\r\n"
-                                                        "400\t500\r\n"
-                                                        "104300\t19700\r\n"
-                                                        "\r\n"
-                                                        "ALARMS\r\n");
-}
 
 QString shown(QString text)
 {
     return text.remove(u'\r');
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return file.readAll();
 }
 
 const QString EarlierPaneText = QStringLiteral("Small\tLarge\tDate/Time\n1200\t300\t07:50\n");

@@ -6,6 +6,7 @@
 #include "common/notifier.h"
 #include "countersimulator.h"
 #include "history/historydownload.h"
+#include "historytestdata.h"
 #include "logfile/logfolder.h"
 #include "testsupport.h"
 
@@ -17,29 +18,8 @@
 #include <QTest>
 
 using namespace orvel;
-
-namespace {
-
-/// What the pane shows for the simulator's default history.
-QString defaultHistoryText()
-{
-    return HistoryDownload::HeaderText + QStringLiteral("MIN\r\n"
-                                                        "1200\t300\r\n"
-                                                        "400\t500\r\n"
-                                                        "104300\t19700\r\n"
-                                                        "\r\n"
-                                                        "ALARMS\r\n");
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return file.readAll();
-}
-
-} // namespace
+using orvel::test::defaultHistoryText;
+using orvel::test::readFile;
 
 class TestHistoryDownload : public QObject
 {

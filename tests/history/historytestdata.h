@@ -1,0 +1,30 @@
+#pragma once
+
+#include "history/historydownload.h"
+
+#include <QFile>
+#include <QString>
+
+namespace orvel::test {
+
+/// What the pane shows for the simulator's default history.
+inline QString defaultHistoryText()
+{
+    return HistoryDownload::HeaderText + QStringLiteral("MIN\r\n"
+                                                        "1200\t300\r\n"
+                                                        "400\t500\r\n"
+                                                        "104300\t19700\r\n"
+                                                        "\r\n"
+                                                        "ALARMS\r\n");
+}
+
+/// The bytes of a file, or "<unreadable>".
+inline QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return file.readAll();
+}
+
+} // namespace orvel::test

@@ -51,6 +51,7 @@ private Q_SLOTS:
     void periodFitsTheKeptRows();
     void commandsWaitForTheLoad();
     void badRowKeepsTheRowsBefore();
+    void logGrowingDuringTheLoad();
     void recordingLoadsThePaneOnly();
     void answers_data();
     void answers();
@@ -219,6 +220,30 @@ void TestLoadLogCommand::commandsWaitForTheLoad()
     for (const QString &key : CommandKeys)
         QVERIFY2(window().logToolbar()->button(key)->isEnabled(), qPrintable(key));
     QVERIFY(window().DisplayPeriodComboBox()->isEnabled());
+}
+
+void TestLoadLogCommand::logGrowingDuringTheLoad()
+{
+    // Another logger keeps appending while this one loads: the load shows the log as it was when
+    // the command ran, and neither stalls nor fails.
+    const QString path = writeLog(m_log.recording(1, 100000));
+    m_fixture->prompter.answers = {QMessageBox::Yes};
+    QSignalSpy loaded(&command(), &LoadLogCommand::graphLoaded);
+    window().controller().LogToolbar_ButtonClick(QStringLiteral("LoadLog"));
+    QVERIFY(command().isLoading());
+    {
+        QFile growing(path);
+        QVERIFY(growing.open(QIODevice::WriteOnly | QIODevice::Append));
+        for (int i = 0; i < 50; ++i) {
+            QVERIFY(growing.write(m_log.row(100001 + i)) > 0);
+            growing.flush();
+            QTest::qWait(1);
+        }
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 1, 60000);
+    QCOMPARE(window().processor().SampleCount(), 100000);
+    QVERIFY(m_fixture->notifier.messages.isEmpty());
+    QVERIFY(!command().isLoading());
 }
 
 void TestLoadLogCommand::badRowKeepsTheRowsBefore()

@@ -3,8 +3,14 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <csignal>
+
 int main(int argc, char *argv[])
 {
+    // A file-size limit reached while logging must be a write error the log writer reports,
+    // not a signal that ends the program and the recording with it.
+    std::signal(SIGXFSZ, SIG_IGN);
+
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Orvel"));
     QApplication::setApplicationName(QStringLiteral("Orvel Logger"));

@@ -11,6 +11,7 @@
 #include "logfile/logwriter.h"
 #include "shell/logpaneview.h"
 
+#include "processstatus.h"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -19,6 +20,8 @@
 #include <cstdio>
 
 using namespace orvel;
+using orvel::bench::residentKiB;
+using orvel::bench::statusKiB;
 
 namespace {
 
@@ -45,18 +48,6 @@ private:
     QList<QDateTime> m_times;
     int m_index = 0;
 };
-
-long residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
 
 double run(const char *name, LogPaneView *pane)
 {

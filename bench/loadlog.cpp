@@ -16,6 +16,7 @@
 #include "shell/prompter.h"
 #include "shell/recordingcontroller.h"
 
+#include "processstatus.h"
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -29,6 +30,8 @@
 #include <cstdio>
 
 using namespace orvel;
+using orvel::bench::residentKiB;
+using orvel::bench::statusKiB;
 
 namespace {
 
@@ -43,18 +46,6 @@ public:
         return QMessageBox::Yes;
     }
 };
-
-long statusKiB(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
 
 /// A log as a year of recording writes it: a header, one row a minute in United States English,
 /// a summary block at the end.

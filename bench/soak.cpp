@@ -19,6 +19,7 @@
 #include "countersimulator.h"
 #include "logfile/logwriter.h"
 
+#include "processstatus.h"
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QElapsedTimer>
@@ -28,24 +29,14 @@
 #include <cstdio>
 
 using namespace orvel;
+using orvel::bench::residentKiB;
+using orvel::bench::statusKiB;
 
 namespace {
 
 constexpr int Batch = 10000;
 // Growth allowed between 20,000 samples and the end: allocator noise, not a leak.
 constexpr long FlatSlackKiB = 2048;
-
-long residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
 
 qint32 smallOf(int i)
 {

@@ -17,7 +17,7 @@
 using namespace orvel;
 using namespace orvel::test;
 
-class TestLoadLogSpecialPath : public QObject
+class TestLoadLogNotAFile : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -25,7 +25,7 @@ private Q_SLOTS:
     void refusedWithOneMessage();
 };
 
-void TestLoadLogSpecialPath::refusedWithOneMessage_data()
+void TestLoadLogNotAFile::refusedWithOneMessage_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("what");
@@ -34,7 +34,7 @@ void TestLoadLogSpecialPath::refusedWithOneMessage_data()
     QTest::newRow("named pipe") << QStringLiteral("pipe") << QStringLiteral("a device or a pipe");
 }
 
-void TestLoadLogSpecialPath::refusedWithOneMessage()
+void TestLoadLogNotAFile::refusedWithOneMessage()
 {
     QFETCH(QString, kind);
     QFETCH(QString, what);
@@ -65,5 +65,5 @@ void TestLoadLogSpecialPath::refusedWithOneMessage()
     QVERIFY(window.logToolbar()->button(QStringLiteral("Record"))->isEnabled());
 }
 
-QTEST_MAIN(TestLoadLogSpecialPath)
-#include "tst_loadlogspecialpath.moc"
+QTEST_MAIN(TestLoadLogNotAFile)
+#include "tst_loadlognotafile.moc"

@@ -6,7 +6,17 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-mirror=${2:-http://deb.debian.org/debian}
+# The mirror this machine's own package sources use, unless one is given.
+system_mirror() {
+    { grep -h '^URIs:' /etc/apt/sources.list.d/*.sources 2>/dev/null | awk '{print $2}'
+      grep -h '^deb ' /etc/apt/sources.list 2>/dev/null | awk '{print $2}'; } |
+        grep -v -- '-security' | head -n 1
+}
+mirror=${2:-$(system_mirror)}
+if [ -z "$mirror" ]; then
+    echo "package-check-chroot: no Debian mirror in /etc/apt; give one as the second argument" >&2
+    exit 1
+fi
 if [ "$(id -u)" -ne 0 ]; then
     echo "package-check-chroot: needs root (debootstrap, chroot)" >&2
     exit 1

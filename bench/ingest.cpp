@@ -9,7 +9,7 @@
 #include "common/clock.h"
 #include "common/notifier.h"
 #include "logfile/logwriter.h"
-#include "shell/logpaneview.h"
+#include "widgets/logpaneview.h"
 
 #include "processstatus.h"
 #include <QApplication>

@@ -11,7 +11,7 @@
 #include "common/notifier.h"
 #include "logfile/logloader.h"
 #include "shell/loadlogcommand.h"
-#include "shell/logpaneview.h"
+#include "widgets/logpaneview.h"
 #include "shell/mainwindow.h"
 #include "shell/prompter.h"
 #include "shell/recordingcontroller.h"

@@ -10,7 +10,7 @@
 #include "acquisition/receivehandler.h"
 #include "acquisition/serialport.h"
 #include "charting/chartdatamodel.h"
-#include "charting/runningstatistics.h"
+#include "common/runningstatistics.h"
 #include "charting/sampleprocessor.h"
 #include "charting/slidermodel.h"
 #include "common/clock.h"

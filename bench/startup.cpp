@@ -10,8 +10,8 @@
 #include "acquisition/serialport.h"
 #include "countersimulator.h"
 #include "shell/mainwindow.h"
-#include "shell/portoverrides.h"
-#include "shell/regobject.h"
+#include "settings/portoverrides.h"
+#include "settings/regobject.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

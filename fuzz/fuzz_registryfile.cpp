@@ -1,6 +1,6 @@
 // Any settings file content through the settings store's parser; what parses must come back
 // the same after one more round through its text form.
-#include "shell/registryfile.h"
+#include "settings/registryfile.h"
 
 #include <QByteArray>
 

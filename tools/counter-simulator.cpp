@@ -2,8 +2,8 @@
 // without the hardware. Prints the device to open on its first line of output.
 
 #include "countersimulator.h"
-#include "shell/portoverrides.h"
-#include "shell/regobject.h"
+#include "settings/portoverrides.h"
+#include "settings/regobject.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

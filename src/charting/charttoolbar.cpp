@@ -1,7 +1,7 @@
 #include "charting/charttoolbar.h"
 
 #include "charting/chartcontrol.h"
-#include "shell/iconresources.h"
+#include "widgets/iconresources.h"
 
 #include <QMenu>
 #include <QToolButton>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "charting/charttypes.h"
-#include "shell/keyedtoolbar.h"
+#include "widgets/keyedtoolbar.h"
 
 #include <QIcon>
 

@@ -7,7 +7,7 @@
 #include "common/failure.h"
 #include "common/notifier.h"
 #include "common/shownline.h"
-#include "logfile/logwriter.h"
+#include "logfile/logsink.h"
 
 #include <QScopeGuard>
 
@@ -34,7 +34,7 @@ QString unitFigure(qint32 count, qint32 multiplier)
 
 } // namespace
 
-SampleProcessor::SampleProcessor(ChartDataModel &chart, SliderModel &slider, LogWriter &log,
+SampleProcessor::SampleProcessor(ChartDataModel &chart, SliderModel &slider, LogSink &log,
                                  Notifier &notifier, const Clock &clock, LocaleFormats formats,
                                  QObject *parent)
     : QObject(parent)
@@ -248,6 +248,11 @@ void SampleProcessor::addLoadedSample(qint32 small, qint32 large, const QDateTim
     ++m_sampleCount;
     m_store.append(large, small, time);
     m_statistics.UpdateStatistics(small, large);
+}
+
+void SampleProcessor::clearSamples()
+{
+    ProcessSample(SampleReset);
 }
 
 void SampleProcessor::setCountTexts(const QString &largeText, const QString &smallText)

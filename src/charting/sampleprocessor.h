@@ -1,10 +1,11 @@
 #pragma once
 
 #include "charting/chartwindow.h"
-#include "charting/runningstatistics.h"
 #include "charting/sampleflags.h"
 #include "charting/samplestore.h"
 #include "common/localeformats.h"
+#include "common/runningstatistics.h"
+#include "logfile/loadedsamplesink.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -18,7 +19,7 @@ namespace orvel {
 
 class ChartDataModel;
 class Clock;
-class LogWriter;
+class LogSink;
 class Notifier;
 class SliderModel;
 
@@ -33,12 +34,12 @@ class SliderModel;
 ///
 /// Sample numbers are 32-bit throughout, so a recording can run for years at one sample a minute.
 /// UI thread only; requests never nest (see ProcessSample()).
-class SampleProcessor : public QObject
+class SampleProcessor : public QObject, public LoadedSampleSink
 {
     Q_OBJECT
 public:
     /// The collaborators stay owned by the caller and must outlive the processor.
-    SampleProcessor(ChartDataModel &chart, SliderModel &slider, LogWriter &log, Notifier &notifier,
+    SampleProcessor(ChartDataModel &chart, SliderModel &slider, LogSink &log, Notifier &notifier,
                     const Clock &clock, LocaleFormats formats, QObject *parent = nullptr);
 
     /// Runs one request. `countsLine` is the reading with its line end (SampleNewLine);
@@ -67,7 +68,10 @@ public:
     /// Adds one sample read back from a log (or made up as test data) without drawing it: counts
     /// it, stores it (rolling the oldest off when full) and adds it to the statistics. A request
     /// with SampleRefresh or a redraw shows the result.
-    void addLoadedSample(qint32 small, qint32 large, const QDateTime &time);
+    void addLoadedSample(qint32 small, qint32 large, const QDateTime &time) override;
+    /// Resets the samples (a SampleReset request) before a load.
+    void clearSamples() override;
+    qint32 keptSamples() const override { return SampleStore::MaxStoredSamples; }
 
     qint32 SampleCount() const { return m_sampleCount; }
     bool IsRecording() const { return m_isRecording; }
@@ -139,7 +143,7 @@ private:
 
     ChartDataModel &m_chart;
     SliderModel &m_slider;
-    LogWriter &m_log;
+    LogSink &m_log;
     Notifier &m_notifier;
     const Clock &m_clock;
     LocaleFormats m_formats;

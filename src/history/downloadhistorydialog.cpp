@@ -2,8 +2,8 @@
 
 #include "common/failure.h"
 #include "history/historymessagebox.h"
-#include "shell/logpaneview.h"
-#include "shell/messageboxnotifier.h"
+#include "logfile/logpane.h"
+#include "widgets/messageboxnotifier.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -59,7 +59,7 @@ DownloadHistoryDialog *DownloadHistoryDialog::openModal(const Context &context)
 }
 
 DownloadHistoryDialog::DownloadHistoryDialog(int portNumber, const PortMap &portMap,
-                                             LogFolder *logFolder, LogPaneView *mainPane,
+                                             LogFolder *logFolder, LogPane *mainPane,
                                              Notifier *notifier, QWidget *parent)
     : QDialog(parent)
     , m_mainPane(mainPane)

@@ -16,7 +16,7 @@ class QPushButton;
 namespace orvel {
 
 class LogFolder;
-class LogPaneView;
+class LogPane;
 class Notifier;
 
 /// The history download window, `frmDownloadHistory` ("Download History"): asks the counter unit
@@ -41,7 +41,7 @@ public:
         bool isDebug = false;      ///< write the raw capture during the download
         QString debugHistoryFileName = HistoryDownload::DefaultDebugHistoryFileName;
         LogFolder *logFolder = nullptr;  ///< folder of the capture file; must outlive the dialog
-        LogPaneView *mainPane = nullptr; ///< the main window's log pane; must outlive the dialog
+        LogPane *mainPane = nullptr; ///< the main window's log pane; must outlive the dialog
         /// Where failures are reported; null means message boxes titled "Download History".
         Notifier *notifier = nullptr;
     };
@@ -59,7 +59,7 @@ public:
 
     /// `portNumber`, `portMap`, `logFolder`, `mainPane` and `notifier` as in `Context`.
     DownloadHistoryDialog(int portNumber, const PortMap &portMap, LogFolder *logFolder,
-                          LogPaneView *mainPane, Notifier *notifier, QWidget *parent = nullptr);
+                          LogPane *mainPane, Notifier *notifier, QWidget *parent = nullptr);
     ~DownloadHistoryDialog() override;
 
     // Properties set by the main window before it shows the window.
@@ -92,7 +92,7 @@ private:
     std::unique_ptr<Notifier> m_ownNotifier;
     Notifier *m_notifier = nullptr;
     HistoryDownload *m_download = nullptr;
-    LogPaneView *m_mainPane = nullptr;
+    LogPane *m_mainPane = nullptr;
     int m_portNumber = 0;
     QString m_logPath;
     bool m_shown = false;

@@ -1,12 +1,12 @@
 #include "logfile/logloader.h"
 
-#include "charting/sampleprocessor.h"
+#include "logfile/loadedsamplesink.h"
 
 namespace orvel {
 
-LogLoader::LogLoader(SampleProcessor &processor, QObject *parent)
+LogLoader::LogLoader(LoadedSampleSink &samples, QObject *parent)
     : QObject(parent)
-    , m_processor(processor)
+    , m_samples(samples)
 {
     m_sliceTimer.setSingleShot(true);
     m_sliceTimer.setInterval(0);
@@ -18,10 +18,10 @@ LogLoader::~LogLoader() = default;
 void LogLoader::begin(QByteArray content, const LocaleFormats &formats)
 {
     cancel();
-    m_processor.ProcessSample(SampleReset);
+    m_samples.clearSamples();
     m_reader = std::make_unique<LogReader>(std::move(content), formats);
     m_ring.clear();
-    m_ring.reserve(std::size_t(SampleStore::MaxStoredSamples));
+    m_ring.reserve(std::size_t(m_samples.keptSamples()));
     m_ringHead = 0;
     m_rowsRead = 0;
     m_error.clear();
@@ -66,7 +66,7 @@ bool LogLoader::readSlice(qint64 deadline)
 {
     QElapsedTimer clock;
     clock.start();
-    const std::size_t capacity = std::size_t(SampleStore::MaxStoredSamples);
+    const std::size_t capacity = std::size_t(m_samples.keptSamples());
     LogRow row;
     for (int n = 1;; ++n) {
         switch (m_reader->next(row)) {
@@ -85,7 +85,7 @@ bool LogLoader::readSlice(qint64 deadline)
             } else {
                 // The oldest pending row can never stay in the store: hand it on untimed.
                 PendingRow &oldest = m_ring[m_ringHead];
-                m_processor.addLoadedSample(oldest.small, oldest.large, QDateTime());
+                m_samples.addLoadedSample(oldest.small, oldest.large, QDateTime());
                 oldest = PendingRow{row.small, row.large, row.stamp};
                 m_ringHead = (m_ringHead + 1) % capacity;
             }
@@ -101,7 +101,7 @@ void LogLoader::flush()
     const std::size_t count = m_ring.size();
     for (std::size_t i = 0; i < count; ++i) {
         const PendingRow &row = m_ring[(m_ringHead + i) % count];
-        m_processor.addLoadedSample(row.small, row.large, row.stamp.toDateTime());
+        m_samples.addLoadedSample(row.small, row.large, row.stamp.toDateTime());
     }
     m_ring.clear();
     m_ringHead = 0;

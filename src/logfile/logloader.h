@@ -11,7 +11,7 @@
 
 namespace orvel {
 
-class SampleProcessor;
+class LoadedSampleSink;
 
 /// Loads the samples of a log's first recording into the sample processor (`LoadGraphFromLog`'s
 /// reading loop) in slices of a few milliseconds run from the event loop, so the window stays
@@ -30,7 +30,7 @@ public:
     /// Length of one slice of work before pending events run.
     static constexpr int SliceMs = 12;
 
-    explicit LogLoader(SampleProcessor &processor, QObject *parent = nullptr);
+    explicit LogLoader(LoadedSampleSink &samples, QObject *parent = nullptr);
     ~LogLoader() override;
 
     /// Resets the processor and starts reading `content` (the log file's bytes) from the next
@@ -69,7 +69,7 @@ private:
     void flush();
     void end(const QString &error);
 
-    SampleProcessor &m_processor;
+    LoadedSampleSink &m_samples;
     std::unique_ptr<LogReader> m_reader;
     std::vector<PendingRow> m_ring;
     std::size_t m_ringHead = 0;

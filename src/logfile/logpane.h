@@ -11,6 +11,8 @@ class LogPane
 public:
     virtual ~LogPane() = default;
     virtual void appendLogText(const QString &text) = 0;
+    /// Brings the reader to the newest text.
+    virtual void moveCaretToEnd() = 0;
 };
 
 } // namespace orvel

@@ -1,6 +1,6 @@
 #include "logfile/logwriter.h"
 
-#include "charting/runningstatistics.h"
+#include "common/runningstatistics.h"
 #include "common/failure.h"
 #include "common/localeformats.h"
 #include "common/notifier.h"

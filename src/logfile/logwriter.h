@@ -1,5 +1,7 @@
 #pragma once
 
+#include "logfile/logsink.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QObject>
@@ -18,7 +20,7 @@ struct RunningStatistics;
 /// write goes straight to the operating system (no user-space buffer), so a crash of the program
 /// loses nothing the pane showed; the file is synced to the storage device at most a second after
 /// a write and at every close, so a power cut loses at most the last second. UI thread only.
-class LogWriter : public QObject
+class LogWriter : public QObject, public LogSink
 {
     Q_OBJECT
 public:
@@ -43,7 +45,7 @@ public:
     /// full disk) is taken back, so the file holds only complete lines. When another program
     /// deleted or moved the file away, it is created again at its path with a note line first,
     /// and the user is told.
-    void WriteLogLine(QString text);
+    void WriteLogLine(QString text) override;
 
     /// Writes the 21-line summary block of a recording of `sampleCount` samples; nothing for 0.
     void WriteSummary(qint32 sampleCount, const RunningStatistics &statistics,

@@ -1,6 +1,6 @@
 #include "shell/optionlists.h"
 
-#include "shell/optiontables.h"
+#include "settings/optiontables.h"
 
 #include <QComboBox>
 #include <QSignalBlocker>

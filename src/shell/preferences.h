@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/regobject.h"
+#include "settings/regobject.h"
 
 #include <QObject>
 #include <QRect>

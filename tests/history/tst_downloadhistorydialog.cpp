@@ -9,7 +9,7 @@
 #include "history/historydownload.h"
 #include "historytestdata.h"
 #include "logfile/logfolder.h"
-#include "shell/logpaneview.h"
+#include "widgets/logpaneview.h"
 #include "testsupport.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "charting/runningstatistics.h"
+#include "common/runningstatistics.h"
 #include "common/failure.h"
 #include "common/localeformats.h"
 #include "common/notifier.h"
@@ -29,6 +29,7 @@ public:
         if (atEnd)
             caret = content.size();
     }
+    void moveCaretToEnd() override { caret = content.size(); }
     QString content;
     qsizetype caret = 0;
 };

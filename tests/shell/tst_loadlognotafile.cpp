@@ -1,6 +1,6 @@
 // The LoadLog command given a path that is not a regular file: a folder, a device, a pipe.
-#include "shell/keyedtoolbar.h"
-#include "shell/logpaneview.h"
+#include "widgets/keyedtoolbar.h"
+#include "widgets/logpaneview.h"
 #include "shell/mainwindow.h"
 #include "shell/recordingcontroller.h"
 #include "shellfixture.h"

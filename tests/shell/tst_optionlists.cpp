@@ -1,5 +1,5 @@
 #include "shell/optionlists.h"
-#include "shell/optiontables.h"
+#include "settings/optiontables.h"
 
 #include <QComboBox>
 #include <QTest>

@@ -5,7 +5,7 @@
 #include "acquisition/serialport.h"
 #include "charting/sampleprocessor.h"
 #include "logfile/logwriter.h"
-#include "shell/logpaneview.h"
+#include "widgets/logpaneview.h"
 #include "shell/mainwindow.h"
 #include "shellfixture.h"
 

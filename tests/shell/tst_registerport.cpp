@@ -1,8 +1,8 @@
 // The simulator's --register-port: the pseudo-terminal is offered as a port in the logger's
 // settings while the simulator runs, and what was there before comes back when it ends.
 
-#include "shell/portoverrides.h"
-#include "shell/regobject.h"
+#include "settings/portoverrides.h"
+#include "settings/regobject.h"
 
 #include <QProcess>
 #include <QSignalSpy>

@@ -1,7 +1,7 @@
-#include "shell/portoverrides.h"
+#include "settings/portoverrides.h"
 
 #include "acquisition/portmap.h"
-#include "shell/regobject.h"
+#include "settings/regobject.h"
 
 #include <QDir>
 

@@ -1,4 +1,4 @@
-#include "shell/registrystore.h"
+#include "settings/registrystore.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

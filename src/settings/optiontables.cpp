@@ -1,4 +1,4 @@
-#include "shell/optiontables.h"
+#include "settings/optiontables.h"
 
 namespace orvel {
 

@@ -1,4 +1,4 @@
-#include "shell/regobject.h"
+#include "settings/regobject.h"
 
 #include "common/failure.h"
 #include "common/localeformats.h"

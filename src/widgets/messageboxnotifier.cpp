@@ -1,4 +1,4 @@
-#include "shell/messageboxnotifier.h"
+#include "widgets/messageboxnotifier.h"
 
 #include <QApplication>
 #include <QMessageBox>

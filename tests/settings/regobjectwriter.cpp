@@ -4,7 +4,7 @@
 // configuration folder FOLDER. Exits with 1 and the error text at the first failed write.
 
 #include "common/failure.h"
-#include "shell/regobject.h"
+#include "settings/regobject.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

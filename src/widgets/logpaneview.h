@@ -54,7 +54,7 @@ public:
     /// stretches from where it started. Scrolls the caret into view.
     void setCaretPosition(qsizetype position, bool keepAnchor = false);
     /// Moves the caret to the end of the text and shows the last lines.
-    void moveCaretToEnd();
+    void moveCaretToEnd() override;
     bool hasSelection() const { return m_caret != m_anchor; }
     QString selectedText() const;
     void selectAll();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/registrystore.h"
+#include "settings/registrystore.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "shell/registryfile.h"
+#include "settings/registryfile.h"
 
 #include <QStringDecoder>
 

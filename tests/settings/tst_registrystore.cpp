@@ -1,6 +1,6 @@
 #include "common/failure.h"
-#include "shell/registryfile.h"
-#include "shell/regobject.h"
+#include "settings/registryfile.h"
+#include "settings/regobject.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "shell/iconresources.h"
+#include "widgets/iconresources.h"
 
 // Outside the namespace: the macro declares a global function.
 static void initIconResources()

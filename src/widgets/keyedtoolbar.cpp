@@ -1,6 +1,6 @@
-#include "shell/keyedtoolbar.h"
+#include "widgets/keyedtoolbar.h"
 
-#include "shell/iconresources.h"
+#include "widgets/iconresources.h"
 
 namespace orvel {
 

@@ -1,4 +1,4 @@
-#include "shell/logpaneview.h"
+#include "widgets/logpaneview.h"
 
 #include <QApplication>
 #include <QClipboard>

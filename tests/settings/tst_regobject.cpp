@@ -1,5 +1,5 @@
 #include "common/failure.h"
-#include "shell/regobject.h"
+#include "settings/regobject.h"
 
 #include <QDateTime>
 #include <QDir>

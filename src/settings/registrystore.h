@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/registryfile.h"
+#include "settings/registryfile.h"
 
 #include <QString>
 #include <QStringList>

@@ -44,6 +44,9 @@ public:
 
     /// The characters of a line that has not ended yet.
     QString pendingText() const { return m_assembler.buffer(); }
+    /// Drops the characters of a line that has not ended, e.g. when a recording starts or a lost
+    /// port comes back: a stale fragment is never glued to the next line.
+    void discardPartialLine() { m_assembler.clear(); }
 
 Q_SIGNALS:
     /// At least one complete line arrived (drives the status bar's logging indicator). Emitted

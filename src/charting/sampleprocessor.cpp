@@ -193,6 +193,7 @@ void SampleProcessor::commit(const Reading &reading)
     m_store.grow(slot);
     m_store.set(slot, reading.large, reading.small, reading.time);
     m_window.writeNewSampleRow(m_sampleCount);
+    Q_EMIT sampleLogged(m_sampleCount, reading.small, reading.large, reading.time, reading.row);
 }
 
 void SampleProcessor::finish()

@@ -111,6 +111,10 @@ Q_SIGNALS:
     /// The running recording has reached its stop-after limit; the shell stops it as if Record
     /// had been clicked. Emitted at the end of the request, after the sample was logged and drawn.
     void stopLimitReached();
+    /// A reading was numbered and logged as `row`: the counts in particles per cubic foot, as in
+    /// the log, and its time stamp.
+    void sampleLogged(qint32 number, qint32 small, qint32 large, const QDateTime &time,
+                      const QString &row);
 
 private:
     struct Request

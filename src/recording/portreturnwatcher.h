@@ -1,0 +1,51 @@
+#pragma once
+
+#include "acquisition/usbidentity.h"
+
+#include <QFileSystemWatcher>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+namespace orvel {
+
+/// Watches for a lost serial device to come back: at its own path (a pseudo-terminal link made
+/// again, a /dev/serial/by-id link, the same ttyUSB number), or, for a USB adapter the kernel
+/// renumbered, at another node with the same USB identity.
+///
+/// Driven by change notifications of the folders involved, with a slow timer as a fallback for
+/// file systems that send none; nothing blocks and nothing runs while not watching. UI thread.
+class PortReturnWatcher : public QObject
+{
+    Q_OBJECT
+public:
+    /// Fallback check interval while watching; a return is seen within this time at the latest.
+    static constexpr int FallbackIntervalMs = 1000;
+
+    explicit PortReturnWatcher(const DeviceIdentities &identities, QObject *parent = nullptr);
+
+    /// Starts watching for `devicePath`, or a device with `identity` when that is valid.
+    void watch(const QString &devicePath, const UsbIdentity &identity);
+    void stop();
+    bool isWatching() const { return m_watching; }
+
+    /// Looks now (also done on every notification and at the fallback interval).
+    void check();
+
+Q_SIGNALS:
+    /// A device that may be the lost one is present at `devicePath`. Emitted again at the next
+    /// check while watching, so a device that is not ready yet is tried again.
+    void candidateAppeared(const QString &devicePath);
+
+private:
+    void watchFolders();
+
+    const DeviceIdentities &m_identities;
+    QFileSystemWatcher m_folders;
+    QTimer m_fallback;
+    QString m_devicePath;
+    UsbIdentity m_identity;
+    bool m_watching = false;
+};
+
+} // namespace orvel

@@ -146,9 +146,6 @@ private:
 
     bool CheckResult(const RegistryResult &result);
     void SetLastErrorFromCode(long code, const QString &detail = {});
-    static QString TrimAtNull(const QString &text);
-    static QString ExpandEnvironment(const QString &text);
-    static qint32 SwapByteOrder(qint32 n);
     void SaveRestoreState(bool save, qint32 lClassKey = NotPassedNumber,
                           const QString &sSubKey = NotPassed, const QString &sValueName = NotPassed,
                           qint32 eValueType = NotPassedNumber, const QVariant &vDefault = {});
@@ -156,7 +153,6 @@ private:
     /// afterwards when it failed and RaiseAllErrors is set.
     template<typename Operation>
     auto framed(const char *source, Operation operation);
-    bool valueData(const QVariant &vValue, RegistryValue *value);
 
     RegistryStore m_store;
     State m_props;

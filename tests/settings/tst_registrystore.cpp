@@ -3,6 +3,7 @@
 #include "settings/registrytext.h"
 #include "settings/regobject.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +11,7 @@
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextStream>
 
 using namespace orvel;
 
@@ -49,6 +51,8 @@ private Q_SLOTS:
         reg.RegWrite(RegObject::CurrentUser, Key + QStringLiteral(" b"), QStringLiteral("x"), 1);
         reg.RegCreateKey(RegObject::CurrentUser, Key + QStringLiteral("\\A"));
         QCOMPARE(reg.LastError(), QString());
+        QCOMPARE(reg.store().filePath(RegObject::CurrentUser),
+                 dir.filePath(u"Orvel/registry/HKEY_CURRENT_USER.reg"_qs));
         QCOMPARE(readFile(reg.store().filePath(RegObject::CurrentUser)),
                  QByteArray("Windows Registry Editor Version 5.00\n"
                             "\n"
@@ -77,69 +81,60 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QVariant>("readBack");
         QTest::addColumn<QString>("line");
-        const QString multi = u"%A%"_qs + QChar(0) + u"b"_qs + QChar(0);
-        const QString withNul = u"a"_qs + QChar(0) + u"b"_qs;
         const QByteArray bytes("\0\x01\xff", 3);
         QByteArray blob;
         for (int i = 0; i < 300; ++i)
             blob.append(char(i));
-        const auto text = [](const char *row, const QString &value, int type, const char *line) {
-            QTest::newRow(row) << "v" << type << QVariant(value) << QVariant(value) << line;
+        // Named "v"; read back as written unless said otherwise.
+        const auto row = [](const char *label, int type, const QVariant &value, const char *data,
+                            const QVariant &readBack = {}) {
+            QTest::newRow(label) << u"v"_qs << type << value
+                                 << (readBack.isValid() ? readBack : value)
+                                 << u"\"v\"="_qs + QString::fromUtf8(data);
         };
-        const auto dword = [](const char *row, const QVariant &value, int readBack,
-                              const char *line) {
-            QTest::newRow(row) << "v" << 4 << value << QVariant(readBack) << line;
-        };
-        text("quotes and backslashes", u"He said \"hi\" in C:\\Logs\\"_qs, 1,
-             "\"v\"=\"He said \\\"hi\\\" in C:\\\\Logs\\\\\"\n");
-        text("unicode", u"Grüße µm³"_qs, 1, "\"v\"=\"Grüße µm³\"\n");
-        text("line break", u"a\r\nb"_qs, 1, "\"v\"=hex(1):61,0d,0a,62,00\n");
-        text("NUL inside", withNul, 1, "\"v\"=hex(1):61,00,62,00\n");
-        text("empty text", QString(), 1, "\"v\"=\"\"\n");
-        text("one percent sign", u"100%"_qs, 1, "\"v\"=\"100%\"\n");
-        text("adjacent percent signs", u"50%% off"_qs, 1, "\"v\"=\"50%% off\"\n");
-        text("reference promoted", u"%ORVEL_UNSET%\\x"_qs, 1, "\"v\"=hex(2):25,4f,52");
-        text("one-letter reference promoted", u"%a%"_qs, 1, "\"v\"=hex(2):25,61,25,00\n");
-        text("three percent signs promoted", u"%%%"_qs, 1, "\"v\"=hex(2):25,25,25,00\n");
-        text("multi-string not promoted", multi, 7, "\"v\"=hex(7):25,41,25,00,62,00,00\n");
-        QTest::newRow("Empty as text")
-            << "v" << 1 << QVariant() << QVariant(QString()) << "\"v\"=\"\"\n";
+        const QChar nul(0);
+        row("quotes and backslashes", 1, u"He said \"hi\" in C:\\Logs\\"_qs,
+            "\"He said \\\"hi\\\" in C:\\\\Logs\\\\\"\n");
+        row("unicode", 1, u"Grüße µm³"_qs, "\"Grüße µm³\"\n");
+        row("line break", 1, u"a\r\nb"_qs, "hex(1):61,0d,0a,62,00\n");
+        row("NUL inside", 1, u"a"_qs + nul + u"b"_qs, "hex(1):61,00,62,00\n");
+        row("empty text", 1, QString(), "\"\"\n");
+        row("Empty as text", 1, QVariant(), "\"\"\n", QString());
+        row("one percent sign", 1, u"100%"_qs, "\"100%\"\n");
+        row("adjacent percent signs", 1, u"50%% off"_qs, "\"50%% off\"\n");
+        row("reference promoted", 1, u"%ORVEL_UNSET%\\x"_qs, "hex(2):25,4f,52");
+        row("one-letter reference promoted", 1, u"%a%"_qs, "hex(2):25,61,25,00\n");
+        row("three percent signs promoted", 1, u"%%%"_qs, "hex(2):25,25,25,00\n");
+        row("multi-string not promoted", 7, u"%A%"_qs + nul + u"b"_qs + nul,
+            "hex(7):25,41,25,00,62,00,00\n");
+        row("expanded", 2, u"%ORVEL_RT%/x"_qs, "hex(2):25,4f,52,56,45,4c,5f,52,54,25,2f,78,00\n",
+            u"/srv/x"_qs);
+        row("expanded twice", 2, u"%ORVEL_RT%%ORVEL_RT%"_qs, "hex(2):25,4f", u"/srv/srv"_qs);
+        row("expanded empty", 2, u"a%ORVEL_EMPTY%b"_qs, "hex(2):61,25", u"ab"_qs);
+        row("unknown before known", 2, u"%NOPE%ORVEL_RT%"_qs, "hex(2):25,4e", u"%NOPE/srv"_qs);
+        row("expansion cut at NUL", 2, u"%ORVEL_RT%"_qs + nul + u"%x%"_qs,
+            "hex(2):25,4f,52,56,45,4c,5f,52,54,25,00,25,78,25,00\n", u"/srv"_qs);
+        row("dword", 4, 10, "dword:0000000a\n");
+        row("negative dword", 4, -2, "dword:fffffffe\n");
+        row("true", 4, true, "dword:ffffffff\n", -1);
+        row("false", 4, false, "dword:00000000\n", 0);
+        row("half to even down", 4, 2.5, "dword:00000002\n", 2);
+        row("half to even up", 4, 3.5, "dword:00000004\n", 4);
+        row("negative half", 4, -2.5, "dword:fffffffe\n", -2);
+        row("single", 4, 7.6f, "dword:00000008\n", 8);
+        row("short", 4, QVariant::fromValue(qint16(300)), "dword:0000012c\n", 300);
+        row("byte", 4, QVariant::fromValue(quint8(255)), "dword:000000ff\n", 255);
+        row("date", 4, QDateTime(QDate(2026, 12, 5), QTime(18, 0)), "dword:0000b51a\n", 46362);
+        row("big-endian dword", 5, 0x01020304, "hex(5):01,02,03,04\n");
+        row("binary", 3, bytes, "hex:00,01,ff\n");
+        row("long binary wraps", 3, blob,
+            "hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\\\n  "
+            "17,18,");
+        row("empty binary of another type", 11, QByteArray(), "hex(b):\n");
         QTest::newRow("unnamed value")
             << "" << 1 << QVariant(u"x"_qs) << QVariant(u"x"_qs) << "@=\"x\"\n";
         QTest::newRow("odd name") << "a\"b\\c]" << 1 << QVariant(u"x"_qs) << QVariant(u"x"_qs)
                                   << "\"a\\\"b\\\\c]\"=\"x\"\n";
-        QTest::newRow("expanded") << "v" << 2 << QVariant(u"%ORVEL_RT%/x"_qs)
-                                  << QVariant(u"/srv/x"_qs)
-                                  << "\"v\"=hex(2):25,4f,52,56,45,4c,5f,52,54,25,2f,78,00\n";
-        QTest::newRow("expanded twice") << "v" << 2 << QVariant(u"%ORVEL_RT%%ORVEL_RT%"_qs)
-                                        << QVariant(u"/srv/srv"_qs) << "\"v\"=hex(2):25,4f";
-        QTest::newRow("expanded empty") << "v" << 2 << QVariant(u"a%ORVEL_EMPTY%b"_qs)
-                                        << QVariant(u"ab"_qs) << "\"v\"=hex(2):61,25";
-        QTest::newRow("unknown before known") << "v" << 2 << QVariant(u"%NOPE%ORVEL_RT%"_qs)
-                                              << QVariant(u"%NOPE/srv"_qs) << "\"v\"=hex(2):25,4e";
-        QTest::newRow("expansion cut at NUL")
-            << "v" << 2 << QVariant(u"%ORVEL_RT%"_qs + QChar(0) + u"%x%"_qs) << QVariant(u"/srv"_qs)
-            << "\"v\"=hex(2):25,4f,52,56,45,4c,5f,52,54,25,00,25,78,25,00\n";
-        dword("int", 10, 10, "\"v\"=dword:0000000a\n");
-        dword("negative", -2, -2, "\"v\"=dword:fffffffe\n");
-        dword("true", true, -1, "\"v\"=dword:ffffffff\n");
-        dword("false", false, 0, "\"v\"=dword:00000000\n");
-        dword("half to even down", 2.5, 2, "\"v\"=dword:00000002\n");
-        dword("half to even up", 3.5, 4, "\"v\"=dword:00000004\n");
-        dword("negative half", -2.5, -2, "\"v\"=dword:fffffffe\n");
-        dword("single", 7.6f, 8, "\"v\"=dword:00000008\n");
-        dword("short", QVariant::fromValue(qint16(300)), 300, "\"v\"=dword:0000012c\n");
-        dword("byte", QVariant::fromValue(quint8(255)), 255, "\"v\"=dword:000000ff\n");
-        dword("date", QDateTime(QDate(2026, 12, 5), QTime(18, 0)), 46362, "\"v\"=dword:0000b51a\n");
-        QTest::newRow("big-endian dword") << "v" << 5 << QVariant(0x01020304)
-                                          << QVariant(0x01020304) << "\"v\"=hex(5):01,02,03,04\n";
-        QTest::newRow("binary") << "v" << 3 << QVariant(bytes) << QVariant(bytes)
-                                << "\"v\"=hex:00,01,ff\n";
-        QTest::newRow("long binary wraps") << "v" << 3 << QVariant(blob) << QVariant(blob)
-                                           << "\"v\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,"
-                                              "0e,0f,10,11,12,13,14,15,16,\\\n  17,18,";
-        QTest::newRow("empty binary of another type")
-            << "v" << 11 << QVariant(QByteArray()) << QVariant(QByteArray()) << "\"v\"=hex(b):\n";
     }
 
     void roundTrip()
@@ -342,10 +337,10 @@ private Q_SLOTS:
         constexpr int Count = 200;
         QProcess first;
         QProcess second;
-        first.start(QStringLiteral(ORVEL_REGOBJECT_WRITER),
-                    {dir.path(), QStringLiteral("first"), QString::number(Count)});
-        second.start(QStringLiteral(ORVEL_REGOBJECT_WRITER),
-                     {dir.path(), QStringLiteral("second"), QString::number(Count)});
+        first.start(QCoreApplication::applicationFilePath(),
+                    {u"--write"_qs, dir.path(), QStringLiteral("first"), QString::number(Count)});
+        second.start(QCoreApplication::applicationFilePath(),
+                     {u"--write"_qs, dir.path(), QStringLiteral("second"), QString::number(Count)});
         // Both are ready before either starts, so their writes overlap.
         QTRY_VERIFY_WITH_TIMEOUT(first.canReadLine(), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(second.canReadLine(), 10000);
@@ -374,5 +369,31 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRegistryStore)
+// The other program of twoProgramsWritingAtOnce: says "ready", waits for a line, then writes
+// COUNT values PREFIX0, PREFIX1, ...; exits with 1 and the error at the first failed write.
+static int writeValues(const QString &folder, const QString &prefix, int count)
+{
+    RegObject store(folder);
+    store.setRaiseWriteError(true);
+    QTextStream(stdout) << "ready" << Qt::endl;
+    QTextStream(stdin).readLine();
+    try {
+        for (int i = 0; i < count; ++i)
+            store.RegWrite(RegObject::CurrentUser, Key, prefix + QString::number(i), i);
+    } catch (const Failure &failure) {
+        QTextStream(stderr) << failure.description() << Qt::endl;
+        return 1;
+    }
+    return 0;
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 5 && args.at(1) == u"--write")
+        return writeValues(args.at(2), args.at(3), args.at(4).toInt());
+    TestRegistryStore test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_registrystore.moc"

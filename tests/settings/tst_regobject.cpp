@@ -54,19 +54,6 @@ private Q_SLOTS:
         m_reg->setSubKey(Key);
     }
 
-    void newInstance()
-    {
-        RegObject reg(m_dir->path());
-        QCOMPARE(reg.ClassKey(), 0);
-        QCOMPARE(reg.ValueType(), RegObject::RegSz);
-        QVERIFY(!reg.RaiseWriteError() && !reg.RaiseAllErrors());
-        QCOMPARE(reg.store().filePath(RegObject::CurrentUser),
-                 m_dir->filePath(QStringLiteral("Orvel/registry/HKEY_CURRENT_USER.reg")));
-        // With no root key there is nothing to read.
-        QCOMPARE(reg.RegRead(-1, Key, QStringLiteral("x"), 5), QVariant(5));
-        QCOMPARE(reg.LastError(), BadHandle);
-    }
-
     // Every operation under each switch setting: what it raises (number, source, LastError),
     // and for the Reg-prefixed ones that the properties are back afterwards, raised or not.
     void operations_data()

@@ -2,7 +2,6 @@
 
 #include "common/localeformats.h"
 #include "settings/registrystore.h"
-#include "settings/regobject.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -147,27 +146,27 @@ qint32 RegValueCodec::swapByteOrder(qint32 n)
 bool RegValueCodec::encode(const QVariant &value, qint32 *type, QByteArray *data)
 {
     switch (*type) {
-    case RegObject::RegSz:
-    case RegObject::RegExpandSz:
-    case RegObject::RegMultiSz: {
+    case RegSz:
+    case RegExpandSz:
+    case RegMultiSz: {
         QString text;
         if (!toText(value, &text))
             return false;
         // A text with a %NAME% reference is stored for expansion. Only plain text is promoted:
         // a multi-string stays one, as its items would be lost to an expansion.
         const qsizetype first = text.indexOf(u'%');
-        if (*type == RegObject::RegSz && first >= 0 && text.indexOf(u'%', first + 2) >= 0)
-            *type = RegObject::RegExpandSz;
+        if (*type == RegSz && first >= 0 && text.indexOf(u'%', first + 2) >= 0)
+            *type = RegExpandSz;
         *data = text.toUtf8();
         data->append('\0');
         return true;
     }
-    case RegObject::RegDword:
-    case RegObject::RegDwordBigEndian: {
+    case RegDword:
+    case RegDwordBigEndian: {
         qint32 number = 0;
         if (!toDword(value, &number))
             return false;
-        const quint32 bits = quint32(*type == RegObject::RegDword ? number : swapByteOrder(number));
+        const quint32 bits = quint32(*type == RegDword ? number : swapByteOrder(number));
         *data = QByteArray(4, '\0');
         for (int i = 0; i < 4; ++i)
             (*data)[i] = char((bits >> (8 * i)) & 0xff);
@@ -184,19 +183,18 @@ bool RegValueCodec::encode(const QVariant &value, qint32 *type, QByteArray *data
 QVariant RegValueCodec::decode(quint32 type, const QByteArray &data, long *error)
 {
     switch (type) {
-    case RegObject::RegSz:
-    case RegObject::RegExpandSz:
-    case RegObject::RegMultiSz:
+    case RegSz:
+    case RegExpandSz:
+    case RegMultiSz:
         // Without its terminator a text value cannot be read.
         if (data.isEmpty()) {
             *error = RegistryStore::InvalidData;
             return {};
         }
-        return type == RegObject::RegExpandSz
-                   ? expandEnvironment(QString::fromUtf8(data.chopped(1)))
-                   : QString::fromUtf8(data.chopped(1));
-    case RegObject::RegDword:
-    case RegObject::RegDwordBigEndian: {
+        return type == RegExpandSz ? expandEnvironment(QString::fromUtf8(data.chopped(1)))
+                                   : QString::fromUtf8(data.chopped(1));
+    case RegDword:
+    case RegDwordBigEndian: {
         if (data.size() > 4) {
             *error = RegistryStore::MoreData;
             return {};
@@ -204,7 +202,7 @@ QVariant RegValueCodec::decode(quint32 type, const QByteArray &data, long *error
         quint32 n = 0;
         for (qsizetype i = 0; i < data.size(); ++i)
             n |= quint32(quint8(data.at(i))) << (8 * i);
-        return type == RegObject::RegDword ? qint32(n) : swapByteOrder(qint32(n));
+        return type == RegDword ? qint32(n) : swapByteOrder(qint32(n));
     }
     default:
         return data;

@@ -6,6 +6,11 @@
 
 namespace orvel {
 
+/// The variant "Missing": an optional value argument that the caller did not pass.
+/// An invalid QVariant is the variant "Empty".
+struct RegMissing
+{};
+
 /// The conversions between the program's values (QVariant) and the typed bytes the settings
 /// store keeps: text for types 1, 2 and 7 (UTF-8 with one terminating NUL), 32-bit numbers for
 /// types 4 (little-endian) and 5 (big-endian), bytes as they are for every other type.
@@ -13,6 +18,14 @@ namespace orvel {
 class RegValueCodec
 {
 public:
+    // The value types handled.
+    static constexpr qint32 RegSz = 1;
+    static constexpr qint32 RegExpandSz = 2;
+    static constexpr qint32 RegBinary = 3;
+    static constexpr qint32 RegDword = 4;
+    static constexpr qint32 RegDwordBigEndian = 5;
+    static constexpr qint32 RegMultiSz = 7;
+
     /// The bytes that store `value` as type `*type`, or false (with `data` untouched) when the
     /// value has no form of that type. Text takes any value that has a text form, numbers and
     /// dates in the user's formats; types 4 and 5 take numbers, dates, booleans and bytes,
@@ -40,3 +53,5 @@ public:
 };
 
 } // namespace orvel
+
+Q_DECLARE_METATYPE(orvel::RegMissing)

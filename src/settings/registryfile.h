@@ -6,8 +6,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
-
 namespace orvel {
 
 /// One named, typed value of a key: the registry type number and its bytes as stored.
@@ -19,38 +17,19 @@ struct RegistryValue
     QByteArray data;
 };
 
-/// The keys and values below one root key, held in memory, and their text form, the
-/// registry-export format a person can read and edit:
-///
-///     Windows Registry Editor Version 5.00
-///
-///     [HKEY_CURRENT_USER\SOFTWARE\Orvel\Orvel Logger]
-///     "WindowState"="0"
-///     @="the unnamed value"
-///     "Count"=dword:0000000a
-///     "Path"=hex(2):25,54,45,4d,50,25,00
-///
-/// Texts are UTF-8. Type-1 values with one terminating NUL are written as quoted text (with `\\`
-/// and `\"` escapes), 4-byte type-4 values as `dword:`, everything else as a `hex(N):` byte list
-/// (`hex:` for type 3), wrapped with a trailing backslash like the export files are. Key and value
-/// names match without regard to case and keep the case they were created with. Paths are lists
-/// of key names below the root; the empty list is the root key itself, which always exists.
+/// The keys and values below one root key, held in memory (RegistryText gives their text form).
+/// Key and value names match without regard to case and keep the case they were created with.
+/// Paths are lists of key names below the root; the empty list is the root key itself, which
+/// always exists.
 class RegistryFile
 {
 public:
-    /// The first line of every file.
-    static QString formatHeader();
-
     explicit RegistryFile(QString rootName);
 
     const QString &rootName() const { return m_rootName; }
 
-    /// Replaces the content with the keys and values of `text`. When the text cannot be parsed
-    /// the content is left empty, `*error` says what is wrong and on which line, and false is
-    /// returned. A file of only white space is an empty store.
-    bool parse(const QByteArray &text, QString *error);
-    /// The text form of the content; parse() gives the same content back.
-    QByteArray serialise() const;
+    /// Removes every key and value.
+    void clear();
 
     /// Whether `name` can be stored: no line breaks or NUL characters (and for key names no
     /// backslash, at most 255 characters, not empty).
@@ -76,6 +55,12 @@ public:
     QStringList subKeyNames(const QStringList &path) const;
     QStringList valueNames(const QStringList &path) const;
 
+    /// Every key's path, parents before their children, each key's sub-keys in file order;
+    /// the root key first.
+    QList<QStringList> keyPaths() const;
+    /// The values of a key in the order they were first stored; empty for a missing key.
+    QList<RegistryValue> values(const QStringList &path) const;
+
 private:
     struct Key
     {
@@ -87,8 +72,6 @@ private:
     const Key *findKey(const QStringList &path) const;
     Key *findKey(const QStringList &path);
     Key &ensureKey(const QStringList &path);
-    bool parseLine(const QString &line, std::optional<QStringList> *current, QString *error);
-    void clear();
 
     QString m_rootName;
     // By case-folded path, parents sorting before their children.

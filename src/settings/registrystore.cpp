@@ -1,5 +1,7 @@
 #include "settings/registrystore.h"
 
+#include "settings/registrytext.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -121,7 +123,7 @@ RegistryResult RegistryStore::load(qint32 root, RegistryFile *file, bool *damage
     if (in.error() != QFileDevice::NoError)
         return ioFailure(QStringLiteral("Cannot read %1: %2").arg(path, in.errorString()));
     QString error;
-    if (!file->parse(text, &error)) {
+    if (!RegistryText::parse(text, file, &error)) {
         if (damaged)
             *damaged = true;
         return {RegistryCorrupt, QStringLiteral("%1, %2.").arg(path, error)};
@@ -277,7 +279,7 @@ RegistryResult RegistryStore::change(qint32 root, const QString &subKey, const E
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly))
         return ioFailure(QStringLiteral("Cannot write %1: %2").arg(path, out.errorString()));
-    out.write(file.serialise());
+    out.write(RegistryText::serialise(file));
     if (!out.commit())
         return ioFailure(QStringLiteral("Cannot write %1: %2").arg(path, out.errorString()));
     return {};

@@ -1,17 +1,13 @@
 #pragma once
 
 #include "settings/registrystore.h"
+#include "settings/regvaluecodec.h"
 
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
 namespace orvel {
-
-/// The variant "Missing": an optional value argument that the caller did not pass.
-/// An invalid QVariant is the variant "Empty".
-struct RegMissing
-{};
 
 /// The program's access to its persistent settings: a current value address (root key, sub-key
 /// path, value name), the value type used by writes, a default returned by failed reads, and two
@@ -33,12 +29,12 @@ public:
     static constexpr qint32 CurrentUser = RegistryStore::CurrentUser;
 
     // Value types handled.
-    static constexpr qint32 RegSz = 1;
-    static constexpr qint32 RegExpandSz = 2;
-    static constexpr qint32 RegBinary = 3;
-    static constexpr qint32 RegDword = 4;
-    static constexpr qint32 RegDwordBigEndian = 5;
-    static constexpr qint32 RegMultiSz = 7;
+    static constexpr qint32 RegSz = RegValueCodec::RegSz;
+    static constexpr qint32 RegExpandSz = RegValueCodec::RegExpandSz;
+    static constexpr qint32 RegBinary = RegValueCodec::RegBinary;
+    static constexpr qint32 RegDword = RegValueCodec::RegDword;
+    static constexpr qint32 RegDwordBigEndian = RegValueCodec::RegDwordBigEndian;
+    static constexpr qint32 RegMultiSz = RegValueCodec::RegMultiSz;
 
     // Numbers of the raised errors.
     static constexpr int KeyError = 26001;
@@ -146,9 +142,6 @@ private:
 
     bool CheckResult(const RegistryResult &result);
     void SetLastErrorFromCode(long code, const QString &detail = {});
-    static QString TrimAtNull(const QString &text);
-    static QString ExpandEnvironment(const QString &text);
-    static qint32 SwapByteOrder(qint32 n);
     void SaveRestoreState(bool save, qint32 lClassKey = NotPassedNumber,
                           const QString &sSubKey = NotPassed, const QString &sValueName = NotPassed,
                           qint32 eValueType = NotPassedNumber, const QVariant &vDefault = {});
@@ -156,7 +149,6 @@ private:
     /// afterwards when it failed and RaiseAllErrors is set.
     template<typename Operation>
     auto framed(const char *source, Operation operation);
-    bool valueData(const QVariant &vValue, RegistryValue *value);
 
     RegistryStore m_store;
     State m_props;
@@ -167,5 +159,3 @@ private:
 };
 
 } // namespace orvel
-
-Q_DECLARE_METATYPE(orvel::RegMissing)

@@ -1,6 +1,7 @@
 #include "shell/preferences.h"
 
 #include "acquisition/portmap.h"
+#include "common/twips.h"
 #include "charting/charttoolbar.h"
 #include "charting/sampleprocessor.h"
 #include "logfile/logfolder.h"
@@ -31,7 +32,6 @@ const QString DefaultLogFileName = QStringLiteral("OrveaLog.txt");
 const QString DefaultGraphType = QStringLiteral("GraphLine");
 constexpr int DefaultStopAfterIndex = 0;
 constexpr int DefaultDisplayPeriodIndex = 3;
-constexpr double TwipsPerInch = 1440.0;
 
 // Window states as stored.
 constexpr int StateNormal = 0;
@@ -107,7 +107,7 @@ bool Preferences::toggleValue(const QString &name, bool current)
 int Preferences::twipsToPixels(double twips, bool vertical) const
 {
     const int dpi = std::max(1, vertical ? m_window.logicalDpiY() : m_window.logicalDpiX());
-    return int(std::lround(twips * dpi / TwipsPerInch));
+    return orvel::twipsToPixels(int(std::lround(twips)), dpi);
 }
 
 double Preferences::pixelsToTwips(int pixels, bool vertical) const
@@ -115,7 +115,7 @@ double Preferences::pixelsToTwips(int pixels, bool vertical) const
     const int dpi = std::max(1, vertical ? m_window.logicalDpiY() : m_window.logicalDpiX());
     // Whole twips: the text then never holds a decimal separator, which in some locales is the
     // "," that separates the fields.
-    return std::round(pixels * TwipsPerInch / dpi);
+    return orvel::pixelsToTwips(pixels, dpi);
 }
 
 QString Preferences::windowPositionText(const QRect &pixels) const

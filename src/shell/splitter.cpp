@@ -1,5 +1,7 @@
 #include "shell/splitter.h"
 
+#include "common/twips.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -31,12 +33,12 @@ void Splitter::setBarPosition(int pixels)
 
 int Splitter::barPositionTwips() const
 {
-    return barPosition() * 1440 / std::max(1, logicalDpiY());
+    return pixelsToTwips(barPosition(), logicalDpiY());
 }
 
 void Splitter::setBarPositionTwips(int twips)
 {
-    setBarPosition(twips * logicalDpiY() / 1440);
+    setBarPosition(twipsToPixels(twips, logicalDpiY()));
 }
 
 int Splitter::LimitPosition(int position, bool *outOfRange) const

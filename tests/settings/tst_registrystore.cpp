@@ -1,7 +1,9 @@
 #include "common/failure.h"
 #include "settings/registryfile.h"
+#include "settings/registrytext.h"
 #include "settings/regobject.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,12 +11,16 @@
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextStream>
 
 using namespace orvel;
 
 namespace {
 
 const QString Key = QStringLiteral("SOFTWARE\\Orvel\\Orvel Logger");
+const QString NotFound = QStringLiteral("The system cannot find the file specified.");
+const QString IoError =
+    QStringLiteral("An I/O operation initiated by the registry failed unrecoverably.");
 
 QByteArray readFile(const QString &path)
 {
@@ -35,339 +41,359 @@ class TestRegistryStore : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void fileFormat();
-    void roundTrip_data();
-    void roundTrip();
-    void longByteListsWrap();
-    void readsHandEditedFile();
-    void corruptFile_data();
-    void corruptFile();
-    void unwritableFolder();
-    void unreadableFile();
-    void lockOfADeadProgramIsTakenOver();
-    void twoProgramsWritingAtOnce();
+    void fileFormat()
+    {
+        QTemporaryDir dir;
+        RegObject reg(dir.path());
+        reg.RegWrite(RegObject::CurrentUser, Key, QStringLiteral("WindowState"), 0);
+        reg.RegWrite(RegObject::CurrentUser, Key, QString(), QStringLiteral("default"));
+        reg.RegWrite(RegObject::CurrentUser, Key, QStringLiteral("Count"), 10, 4);
+        reg.RegWrite(RegObject::CurrentUser, Key + QStringLiteral(" b"), QStringLiteral("x"), 1);
+        reg.RegCreateKey(RegObject::CurrentUser, Key + QStringLiteral("\\A"));
+        QCOMPARE(reg.LastError(), QString());
+        QCOMPARE(reg.store().filePath(RegObject::CurrentUser),
+                 dir.filePath(u"Orvel/registry/HKEY_CURRENT_USER.reg"_qs));
+        QCOMPARE(readFile(reg.store().filePath(RegObject::CurrentUser)),
+                 QByteArray("Windows Registry Editor Version 5.00\n"
+                            "\n"
+                            "[HKEY_CURRENT_USER\\SOFTWARE]\n"
+                            "\n"
+                            "[HKEY_CURRENT_USER\\SOFTWARE\\Orvel]\n"
+                            "\n"
+                            "[HKEY_CURRENT_USER\\SOFTWARE\\Orvel\\Orvel Logger]\n"
+                            "\"WindowState\"=\"0\"\n"
+                            "@=\"default\"\n"
+                            "\"Count\"=dword:0000000a\n"
+                            "\n"
+                            "[HKEY_CURRENT_USER\\SOFTWARE\\Orvel\\Orvel Logger\\A]\n"
+                            "\n"
+                            "[HKEY_CURRENT_USER\\SOFTWARE\\Orvel\\Orvel Logger b]\n"
+                            "\"x\"=\"1\"\n"
+                            "\n"));
+    }
+
+    // A value written through RegObject: the line it gets in the file (a prefix where the bytes
+    // are long), what a fresh reader reads back, and that the file parses back to the same text.
+    void roundTrip_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QVariant>("readBack");
+        QTest::addColumn<QString>("line");
+        const QByteArray bytes("\0\x01\xff", 3);
+        QByteArray blob;
+        for (int i = 0; i < 300; ++i)
+            blob.append(char(i));
+        // Named "v"; read back as written unless said otherwise.
+        const auto row = [](const char *label, int type, const QVariant &value, const char *data,
+                            const QVariant &readBack = {}) {
+            QTest::newRow(label) << u"v"_qs << type << value
+                                 << (readBack.isValid() ? readBack : value)
+                                 << u"\"v\"="_qs + QString::fromUtf8(data);
+        };
+        const QChar nul(0);
+        row("quotes and backslashes", 1, u"He said \"hi\" in C:\\Logs\\"_qs,
+            "\"He said \\\"hi\\\" in C:\\\\Logs\\\\\"\n");
+        row("unicode", 1, u"Grüße µm³"_qs, "\"Grüße µm³\"\n");
+        row("line break", 1, u"a\r\nb"_qs, "hex(1):61,0d,0a,62,00\n");
+        row("NUL inside", 1, u"a"_qs + nul + u"b"_qs, "hex(1):61,00,62,00\n");
+        row("empty text", 1, QString(), "\"\"\n");
+        row("Empty as text", 1, QVariant(), "\"\"\n", QString());
+        row("one percent sign", 1, u"100%"_qs, "\"100%\"\n");
+        row("adjacent percent signs", 1, u"50%% off"_qs, "\"50%% off\"\n");
+        row("reference promoted", 1, u"%ORVEL_UNSET%\\x"_qs, "hex(2):25,4f,52");
+        row("one-letter reference promoted", 1, u"%a%"_qs, "hex(2):25,61,25,00\n");
+        row("three percent signs promoted", 1, u"%%%"_qs, "hex(2):25,25,25,00\n");
+        row("multi-string not promoted", 7, u"%A%"_qs + nul + u"b"_qs + nul,
+            "hex(7):25,41,25,00,62,00,00\n");
+        row("expanded", 2, u"%ORVEL_RT%/x"_qs, "hex(2):25,4f,52,56,45,4c,5f,52,54,25,2f,78,00\n",
+            u"/srv/x"_qs);
+        row("expanded twice", 2, u"%ORVEL_RT%%ORVEL_RT%"_qs, "hex(2):25,4f", u"/srv/srv"_qs);
+        row("expanded empty", 2, u"a%ORVEL_EMPTY%b"_qs, "hex(2):61,25", u"ab"_qs);
+        row("unknown before known", 2, u"%NOPE%ORVEL_RT%"_qs, "hex(2):25,4e", u"%NOPE/srv"_qs);
+        row("expansion cut at NUL", 2, u"%ORVEL_RT%"_qs + nul + u"%x%"_qs,
+            "hex(2):25,4f,52,56,45,4c,5f,52,54,25,00,25,78,25,00\n", u"/srv"_qs);
+        row("dword", 4, 10, "dword:0000000a\n");
+        row("negative dword", 4, -2, "dword:fffffffe\n");
+        row("true", 4, true, "dword:ffffffff\n", -1);
+        row("false", 4, false, "dword:00000000\n", 0);
+        row("half to even down", 4, 2.5, "dword:00000002\n", 2);
+        row("half to even up", 4, 3.5, "dword:00000004\n", 4);
+        row("negative half", 4, -2.5, "dword:fffffffe\n", -2);
+        row("single", 4, 7.6f, "dword:00000008\n", 8);
+        row("short", 4, QVariant::fromValue(qint16(300)), "dword:0000012c\n", 300);
+        row("byte", 4, QVariant::fromValue(quint8(255)), "dword:000000ff\n", 255);
+        row("date", 4, QDateTime(QDate(2026, 12, 5), QTime(18, 0)), "dword:0000b51a\n", 46362);
+        row("big-endian dword", 5, 0x01020304, "hex(5):01,02,03,04\n");
+        row("binary", 3, bytes, "hex:00,01,ff\n");
+        row("long binary wraps", 3, blob,
+            "hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\\\n  "
+            "17,18,");
+        row("empty binary of another type", 11, QByteArray(), "hex(b):\n");
+        QTest::newRow("unnamed value")
+            << "" << 1 << QVariant(u"x"_qs) << QVariant(u"x"_qs) << "@=\"x\"\n";
+        QTest::newRow("odd name") << "a\"b\\c]" << 1 << QVariant(u"x"_qs) << QVariant(u"x"_qs)
+                                  << "\"a\\\"b\\\\c]\"=\"x\"\n";
+    }
+
+    void roundTrip()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, type);
+        QFETCH(QVariant, value);
+        QFETCH(QVariant, readBack);
+        QFETCH(QString, line);
+        qputenv("ORVEL_RT", "/srv");
+        qputenv("ORVEL_EMPTY", "");
+        qunsetenv("ORVEL_UNSET");
+        qunsetenv("NOPE");
+        qunsetenv("a");
+        QTemporaryDir dir;
+        {
+            RegObject writer(dir.path());
+            writer.RegWrite(RegObject::CurrentUser, Key, name, value, type);
+            QCOMPARE(writer.LastError(), QString());
+        }
+        RegObject reader(dir.path());
+        const QByteArray text = readFile(reader.store().filePath(RegObject::CurrentUser));
+        QVERIFY2(text.contains('\n' + line.toUtf8()), text.constData());
+        for (const QByteArray &fileLine : text.split('\n'))
+            QVERIFY2(fileLine.size() <= 80, fileLine.constData());
+        QCOMPARE(reader.RegRead(RegObject::CurrentUser, Key, name), readBack);
+        QCOMPARE(reader.LastError(), QString());
+
+        RegistryFile file(QStringLiteral("HKEY_CURRENT_USER"));
+        QString error;
+        QVERIFY2(RegistryText::parse(text, &file, &error), qPrintable(error));
+        QCOMPARE(RegistryText::serialise(file), text);
+    }
+
+    void readsHandEditedFile()
+    {
+        QTemporaryDir dir;
+        RegObject reg(dir.path());
+        QVERIFY(writeFile(reg.store().filePath(RegObject::CurrentUser),
+                          "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
+                          "\r\n"
+                          "; kept by hand\r\n"
+                          "[HKEY_CURRENT_USER\\software\\orvel\\ORVEL LOGGER]\r\n"
+                          "\"Path\"=hex(1):61,\\\r\n"
+                          "  62,00\r\n"
+                          "\"Count\"=dword:0000000A\r\n"
+                          "\"LogPath\"=\"/home/me/logs\"\r\n"
+                          "\"LogPath\"=\"/home/me/later\"\r\n"
+                          "\"Bare\"=hex(1):\r\n"
+                          "\"Short\"=hex(1):41\r\n"
+                          "\"Long\"=hex(4):01,02,03,04,05\r\n"));
+        QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, QStringLiteral("path")),
+                 QVariant(QStringLiteral("ab")));
+        QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, QStringLiteral("Count")), QVariant(10));
+        QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, QStringLiteral("LogPath")),
+                 QVariant(QStringLiteral("/home/me/later")));
+        QCOMPARE(reg.LastError(), QString());
+        QCOMPARE(reg.RegValueNames(RegObject::CurrentUser, Key),
+                 (QStringList{u"Path"_qs, u"Count"_qs, u"LogPath"_qs, u"Bare"_qs, u"Short"_qs,
+                              u"Long"_qs}));
+        // A text without its terminator cannot be read; of one byte, the byte is the terminator.
+        QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, QStringLiteral("Bare"), 3), QVariant(3));
+        QCOMPARE(reg.LastError(), QStringLiteral("The data is invalid."));
+        QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, QStringLiteral("Short"), 3),
+                 QVariant(QString()));
+        QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, QStringLiteral("Long"), 3), QVariant(3));
+        QCOMPARE(reg.LastError(), QStringLiteral("More data is available."));
+    }
+
+    void corruptFile_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("fault");
+        const QByteArray head = "Windows Registry Editor Version 5.00\n\n";
+        const QByteArray key = "[HKEY_CURRENT_USER\\SOFTWARE\\Orvel\\Orvel Logger]\n";
+        const QList<std::tuple<const char *, QByteArray, const char *>> rows = {
+            {"other first line", "REGEDIT4\n\n" + key, "line 1:"},
+            {"value before any key", head + "\"a\"=\"b\"\n", "line 3:"},
+            {"bad dword", head + key + "\"a\"=\"1\"\n\"b\"=dword:xyz\n", "line 5:"},
+            {"quote not closed", head + key + "\"a\"=\"b\n", "line 4:"},
+            {"bad hex byte", head + key + "\"a\"=hex:01,1g\n", "line 4:"},
+            {"unknown data", head + key + "\"a\"=qword:1\n", "line 4:"},
+            {"other root", head + "[HKEY_LOCAL_MACHINE\\SOFTWARE]\n", "line 3:"},
+            {"key removal", head + "[-HKEY_CURRENT_USER\\SOFTWARE]\n", "line 3:"},
+            {"bracket not closed", head + "[HKEY_CURRENT_USER\\SOFTWARE\n", "line 3:"},
+            {"stray text", head + key + "WindowState=0\n", "line 4:"},
+            {"UTF-16 export", QByteArray("\xff\xfeW\0i\0n\0", 8), "not UTF-8"},
+            {"cut off in a wrapped byte list", head + key + "\"a\"=hex:01,02,\\\n  03,", "line 4:"},
+            {"cut off in the first line", "Windows Registry Ed", "line 1:"},
+            {"binary garbage",
+             QByteArray("\x7f"
+                        "ELF\x02\x01\x01\0\0\0\x03\0>\0",
+                        14),
+             "line 1:"},
+        };
+        for (const auto &[row, content, fault] : rows)
+            QTest::newRow(row) << content << QString::fromLatin1(fault);
+    }
+
+    void corruptFile()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, fault);
+        QTemporaryDir dir;
+        RegObject reg(dir.path());
+        const QString path = reg.store().filePath(RegObject::CurrentUser);
+        QVERIFY(writeFile(path, content));
+
+        // Reads give their defaults and say what is wrong.
+        QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, QStringLiteral("a"), 42), QVariant(42));
+        const QString error = reg.LastError();
+        QVERIFY2(error.startsWith(QStringLiteral("The registry is corrupted. ") + path),
+                 qPrintable(error));
+        QVERIFY2(error.contains(fault), qPrintable(error));
+        QVERIFY(!reg.RegKeyExists(RegObject::CurrentUser, Key));
+        QCOMPARE(reg.LastError(), error);
+
+        // Changes that change nothing leave the file alone.
+        reg.RegDelValue(RegObject::CurrentUser, Key, QStringLiteral("a"));
+        QCOMPARE(reg.LastError(), error);
+        reg.RegDelKey(RegObject::CurrentUser, Key);
+        QCOMPARE(reg.LastError(), error);
+        QCOMPARE(readFile(path), content);
+        QVERIFY(!QFileInfo::exists(path + QStringLiteral(".bad")));
+
+        // The first write keeps the damaged file beside the new one.
+        reg.RegWrite(RegObject::CurrentUser, Key, QStringLiteral("WindowState"), 2);
+        QCOMPARE(reg.LastError(), QString());
+        QCOMPARE(readFile(path + QStringLiteral(".bad")), content);
+        QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, QStringLiteral("WindowState")),
+                 QVariant(QStringLiteral("2")));
+        QCOMPARE(reg.LastError(), QString());
+
+        // A second damaged file does not replace the first copy.
+        QVERIFY(writeFile(path, content + "\n"));
+        reg.RegWrite(RegObject::CurrentUser, Key, QStringLiteral("WindowState"), 0);
+        QCOMPARE(reg.LastError(), QString());
+        QCOMPARE(readFile(path + QStringLiteral(".bad")), content);
+        QCOMPARE(readFile(path + QStringLiteral(".bad.1")), content + "\n");
+    }
+
+    // The folder cannot be made (a file is in its way) or the file cannot be read (a folder is
+    // in its way): writes fail with an I/O error naming the place, and what is in the way stays.
+    void ioFailure_data()
+    {
+        QTest::addColumn<bool>("folderBlocked");
+        QTest::addColumn<QString>("readError");
+        QTest::newRow("folder is a file") << true << NotFound;
+        QTest::newRow("file is a folder") << false << IoError;
+    }
+
+    void ioFailure()
+    {
+        QFETCH(bool, folderBlocked);
+        QFETCH(QString, readError);
+        QTemporaryDir dir;
+        const QString blocker = dir.filePath(
+            folderBlocked ? u"file"_qs : u"config/Orvel/registry/HKEY_CURRENT_USER.reg/inside"_qs);
+        QVERIFY(writeFile(blocker, "keep"));
+        const QString folder = dir.filePath(folderBlocked ? u"file/config"_qs : u"config"_qs);
+        RegObject reg(folder);
+        reg.setRaiseWriteError(true);
+        try {
+            reg.RegWrite(RegObject::CurrentUser, Key, QStringLiteral("WindowState"), 2);
+            QFAIL("no failure raised");
+        } catch (const Failure &failure) {
+            QCOMPARE(failure.source(), QStringLiteral("RegObject.RegWrite"));
+            QCOMPARE(failure.description(), reg.LastError());
+        }
+        QVERIFY2(reg.LastError().startsWith(IoError) && reg.LastError().contains(folder),
+                 qPrintable(reg.LastError()));
+        reg.RegCreateKey(RegObject::CurrentUser, Key);
+        QVERIFY(reg.LastError().startsWith(IoError));
+        // Reads give their defaults.
+        QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, QStringLiteral("WindowState"), 0),
+                 QVariant(0));
+        QVERIFY2(reg.LastError().startsWith(readError), qPrintable(reg.LastError()));
+        QCOMPARE(readFile(blocker), QByteArray("keep"));
+    }
+
+    void lockOfADeadProgramIsTakenOver()
+    {
+        QTemporaryDir dir;
+        RegObject reg(dir.path());
+        const QString path = reg.store().filePath(RegObject::CurrentUser);
+        // What a program that crashed while writing leaves behind: its lock and a partial new file.
+        QVERIFY(
+            writeFile(path + QStringLiteral(".lock"),
+                      "2147483000\norvel-logger\n" + QSysInfo::machineHostName().toUtf8() + '\n'));
+        QVERIFY(writeFile(path + QStringLiteral(".XyZ123"), "Windows Registry Ed"));
+        reg.RegWrite(RegObject::CurrentUser, Key, QStringLiteral("x"), 1);
+        QCOMPARE(reg.LastError(), QString());
+        QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, QStringLiteral("x")),
+                 QVariant(QStringLiteral("1")));
+    }
+
+    void twoProgramsWritingAtOnce()
+    {
+        QTemporaryDir dir;
+        constexpr int Count = 200;
+        QProcess first;
+        QProcess second;
+        first.start(QCoreApplication::applicationFilePath(),
+                    {u"--write"_qs, dir.path(), QStringLiteral("first"), QString::number(Count)});
+        second.start(QCoreApplication::applicationFilePath(),
+                     {u"--write"_qs, dir.path(), QStringLiteral("second"), QString::number(Count)});
+        // Both are ready before either starts, so their writes overlap.
+        QTRY_VERIFY_WITH_TIMEOUT(first.canReadLine(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(second.canReadLine(), 10000);
+        QCOMPARE(first.readLine(), QByteArray("ready\n"));
+        QCOMPARE(second.readLine(), QByteArray("ready\n"));
+        first.write("go\n");
+        second.write("go\n");
+        QTRY_COMPARE_WITH_TIMEOUT(first.state(), QProcess::NotRunning, 90000);
+        QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 90000);
+        QVERIFY2(first.exitCode() == 0, first.readAllStandardError().constData());
+        QVERIFY2(second.exitCode() == 0, second.readAllStandardError().constData());
+
+        RegObject reg(dir.path());
+        const QStringList names = reg.RegValueNames(RegObject::CurrentUser, Key);
+        QCOMPARE(reg.LastError(), QString());
+        QCOMPARE(names.size(), 2 * Count);
+        for (int i = 0; i < Count; ++i) {
+            for (const char *prefix : {"first", "second"}) {
+                const QString name = QString::fromLatin1(prefix) + QString::number(i);
+                QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, name),
+                         QVariant(QString::number(i)));
+            }
+        }
+        QCOMPARE(QDir(reg.store().folder()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("HKEY_CURRENT_USER.reg")});
+    }
 };
 
-void TestRegistryStore::fileFormat()
+// The other program of twoProgramsWritingAtOnce: says "ready", waits for a line, then writes
+// COUNT values PREFIX0, PREFIX1, ...; exits with 1 and the error at the first failed write.
+static int writeValues(const QString &folder, const QString &prefix, int count)
 {
-    QTemporaryDir dir;
-    RegObject reg(dir.path());
-    reg.RegWrite(RegObject::CurrentUser, Key, QStringLiteral("WindowState"), 0);
-    reg.RegWrite(RegObject::CurrentUser, Key, QString(), QStringLiteral("default"));
-    reg.RegWrite(RegObject::CurrentUser, Key, QStringLiteral("Count"), 10, 4);
-    reg.RegWrite(RegObject::CurrentUser, Key + QStringLiteral(" b"), QStringLiteral("x"), 1);
-    reg.RegCreateKey(RegObject::CurrentUser, Key + QStringLiteral("\\A"));
-    QCOMPARE(reg.LastError(), QString());
-    QCOMPARE(readFile(reg.store().filePath(RegObject::CurrentUser)),
-             QByteArray("Windows Registry Editor Version 5.00\n"
-                        "\n"
-                        "[HKEY_CURRENT_USER\\SOFTWARE]\n"
-                        "\n"
-                        "[HKEY_CURRENT_USER\\SOFTWARE\\Orvel]\n"
-                        "\n"
-                        "[HKEY_CURRENT_USER\\SOFTWARE\\Orvel\\Orvel Logger]\n"
-                        "\"WindowState\"=\"0\"\n"
-                        "@=\"default\"\n"
-                        "\"Count\"=dword:0000000a\n"
-                        "\n"
-                        "[HKEY_CURRENT_USER\\SOFTWARE\\Orvel\\Orvel Logger\\A]\n"
-                        "\n"
-                        "[HKEY_CURRENT_USER\\SOFTWARE\\Orvel\\Orvel Logger b]\n"
-                        "\"x\"=\"1\"\n"
-                        "\n"));
-    QVERIFY(
-        QFileInfo(dir.filePath(QStringLiteral("Orvel/registry/HKEY_CURRENT_USER.reg"))).isFile());
-    // No lock or temporary file stays behind.
-    QCOMPARE(QDir(reg.store().folder()).entryList(QDir::Files),
-             QStringList{QStringLiteral("HKEY_CURRENT_USER.reg")});
-}
-
-void TestRegistryStore::roundTrip_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("type");
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<QVariant>("readBack");
-    QTest::addColumn<QString>("line");
-    const QString multi = QStringLiteral("a") + QChar(0) + u"b"_qs + QChar(0);
-    const QByteArray bytes("\0\x01\xff", 3);
-    QTest::newRow("text with quotes and backslashes")
-        << "t" << 1 << QVariant(u"He said \"hi\" in C:\\Logs\\"_qs)
-        << QVariant(u"He said \"hi\" in C:\\Logs\\"_qs) << R"("t"="He said \"hi\" in C:\\Logs\\")";
-    QTest::newRow("unicode text") << "t" << 1 << QVariant(u"Grüße µm³"_qs)
-                                  << QVariant(u"Grüße µm³"_qs) << "\"t\"=\"Grüße µm³\"";
-    QTest::newRow("text with a line break")
-        << "t" << 1 << QVariant(u"a\r\nb"_qs) << QVariant(u"a\r\nb"_qs)
-        << "\"t\"=hex(1):61,0d,0a,62,00";
-    QTest::newRow("text with a NUL")
-        << "t" << 1 << QVariant(u"a"_qs + QChar(0) + u"b"_qs)
-        << QVariant(u"a"_qs + QChar(0) + u"b"_qs) << "\"t\"=hex(1):61,00,62,00";
-    QTest::newRow("unnamed value")
-        << "" << 1 << QVariant(u"x"_qs) << QVariant(u"x"_qs) << "@=\"x\"";
-    QTest::newRow("odd name") << "a\"b\\c]" << 1 << QVariant(u"x"_qs) << QVariant(u"x"_qs)
-                              << R"("a\"b\\c]"="x")";
-    QTest::newRow("expandable text")
-        << "e" << 2 << QVariant(u"%ORVEL_RT%/x"_qs) << QVariant(u"/srv/x"_qs)
-        << "\"e\"=hex(2):25,4f,52,56,45,4c,5f,52,54,25,2f,78,00";
-    QTest::newRow("dword") << "d" << 4 << QVariant(10) << QVariant(10) << "\"d\"=dword:0000000a";
-    QTest::newRow("negative dword")
-        << "d" << 4 << QVariant(-1) << QVariant(-1) << "\"d\"=dword:ffffffff";
-    QTest::newRow("big-endian dword")
-        << "d" << 5 << QVariant(10) << QVariant(10) << "\"d\"=hex(5):00,00,00,0a";
-    QTest::newRow("multi-string") << "m" << 7 << QVariant(multi) << QVariant(multi)
-                                  << "\"m\"=hex(7):61,00,62,00,00";
-    QTest::newRow("binary") << "b" << 3 << QVariant(bytes) << QVariant(bytes)
-                            << "\"b\"=hex:00,01,ff";
-    QTest::newRow("empty binary of another type")
-        << "q" << 11 << QVariant(QByteArray()) << QVariant(QByteArray()) << "\"q\"=hex(b):";
-}
-
-void TestRegistryStore::roundTrip()
-{
-    QFETCH(QString, name);
-    QFETCH(int, type);
-    QFETCH(QVariant, value);
-    QFETCH(QVariant, readBack);
-    QFETCH(QString, line);
-    qputenv("ORVEL_RT", "/srv");
-    QTemporaryDir dir;
-    {
-        RegObject writer(dir.path());
-        writer.RegWrite(RegObject::CurrentUser, Key, name, value, type);
-        QCOMPARE(writer.LastError(), QString());
-    }
-    const QString path = RegObject(dir.path()).store().filePath(RegObject::CurrentUser);
-    const QByteArray text = readFile(path);
-    QVERIFY2(text.contains('\n' + line.toUtf8() + '\n'), text.constData());
-
-    RegObject reader(dir.path());
-    QCOMPARE(reader.RegRead(RegObject::CurrentUser, Key, name), readBack);
-    QCOMPARE(reader.LastError(), QString());
-
-    // The file reads back into the same file.
-    RegistryFile file(QStringLiteral("HKEY_CURRENT_USER"));
-    QString error;
-    QVERIFY2(file.parse(text, &error), qPrintable(error));
-    QCOMPARE(file.serialise(), text);
-}
-
-void TestRegistryStore::longByteListsWrap()
-{
-    QTemporaryDir dir;
-    RegObject reg(dir.path());
-    QByteArray bytes;
-    for (int i = 0; i < 300; ++i)
-        bytes.append(char(i));
-    reg.RegWrite(RegObject::CurrentUser, Key, QStringLiteral("Blob"), bytes, 3);
-    const QByteArray text = readFile(reg.store().filePath(RegObject::CurrentUser));
-    const QList<QByteArray> lines = text.split('\n');
-    QVERIFY(lines.size() > 10);
-    for (const QByteArray &line : lines)
-        QVERIFY2(line.size() <= 80, line.constData());
-    QCOMPARE(RegObject(dir.path()).RegRead(RegObject::CurrentUser, Key, QStringLiteral("Blob")),
-             QVariant(bytes));
-}
-
-void TestRegistryStore::readsHandEditedFile()
-{
-    QTemporaryDir dir;
-    RegObject reg(dir.path());
-    QVERIFY(writeFile(reg.store().filePath(RegObject::CurrentUser),
-                      "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
-                      "\r\n"
-                      "; kept by hand\r\n"
-                      "[HKEY_CURRENT_USER\\software\\orvel\\ORVEL LOGGER]\r\n"
-                      "\"Path\"=hex(1):61,\\\r\n"
-                      "  62,00\r\n"
-                      "\"Count\"=dword:0000000A\r\n"
-                      "\"LogPath\"=\"/home/me/logs\"\r\n"
-                      "\"LogPath\"=\"/home/me/later\"\r\n"));
-    QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, QStringLiteral("path")),
-             QVariant(QStringLiteral("ab")));
-    QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, QStringLiteral("Count")), QVariant(10));
-    QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, QStringLiteral("LogPath")),
-             QVariant(QStringLiteral("/home/me/later")));
-    QCOMPARE(reg.LastError(), QString());
-    QCOMPARE(reg.RegValueNames(RegObject::CurrentUser, Key),
-             (QStringList{u"Path"_qs, u"Count"_qs, u"LogPath"_qs}));
-}
-
-void TestRegistryStore::corruptFile_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("fault");
-    const QByteArray head = "Windows Registry Editor Version 5.00\n\n";
-    const QByteArray key = "[HKEY_CURRENT_USER\\SOFTWARE\\Orvel\\Orvel Logger]\n";
-    QTest::newRow("other first line") << QByteArray("REGEDIT4\n\n" + key) << "line 1:";
-    QTest::newRow("value before any key") << head + "\"a\"=\"b\"\n"
-                                          << "line 3:";
-    QTest::newRow("bad dword") << head + key + "\"a\"=\"1\"\n\"b\"=dword:xyz\n"
-                               << "line 5:";
-    QTest::newRow("quote not closed") << head + key + "\"a\"=\"b\n"
-                                      << "line 4:";
-    QTest::newRow("bad hex byte") << head + key + "\"a\"=hex:01,1g\n"
-                                  << "line 4:";
-    QTest::newRow("unknown data") << head + key + "\"a\"=qword:1\n"
-                                  << "line 4:";
-    QTest::newRow("other root") << head + "[HKEY_LOCAL_MACHINE\\SOFTWARE]\n"
-                                << "line 3:";
-    QTest::newRow("key removal") << head + "[-HKEY_CURRENT_USER\\SOFTWARE]\n"
-                                 << "line 3:";
-    QTest::newRow("bracket not closed") << head + "[HKEY_CURRENT_USER\\SOFTWARE\n"
-                                        << "line 3:";
-    QTest::newRow("stray text") << head + key + "WindowState=0\n"
-                                << "line 4:";
-    QTest::newRow("UTF-16 export") << QByteArray("\xff\xfeW\0i\0n\0", 8) << "not UTF-8";
-    QTest::newRow("cut off in a wrapped byte list") << head + key + "\"a\"=hex:01,02,\\\n  03,"
-                                                    << "line 4:";
-    QTest::newRow("cut off in the first line") << QByteArray("Windows Registry Ed") << "line 1:";
-    QTest::newRow("binary garbage") << QByteArray("\x7f"
-                                                  "ELF\x02\x01\x01\0\0\0\x03\0>\0",
-                                                  14)
-                                    << "line 1:";
-}
-
-void TestRegistryStore::corruptFile()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QString, fault);
-    QTemporaryDir dir;
-    RegObject reg(dir.path());
-    const QString path = reg.store().filePath(RegObject::CurrentUser);
-    QVERIFY(writeFile(path, content));
-
-    // Reads give their defaults and say what is wrong.
-    QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, QStringLiteral("a"), 42), QVariant(42));
-    const QString error = reg.LastError();
-    QVERIFY2(error.startsWith(QStringLiteral("The registry is corrupted. ") + path),
-             qPrintable(error));
-    QVERIFY2(error.contains(fault), qPrintable(error));
-    QVERIFY(!reg.RegKeyExists(RegObject::CurrentUser, Key));
-    QCOMPARE(reg.LastError(), error);
-
-    // Changes that change nothing leave the file alone.
-    reg.RegDelValue(RegObject::CurrentUser, Key, QStringLiteral("a"));
-    QCOMPARE(reg.LastError(), error);
-    reg.RegDelKey(RegObject::CurrentUser, Key);
-    QCOMPARE(reg.LastError(), error);
-    QCOMPARE(readFile(path), content);
-    QVERIFY(!QFileInfo::exists(path + QStringLiteral(".bad")));
-
-    // The first write keeps the damaged file beside the new one.
-    reg.RegWrite(RegObject::CurrentUser, Key, QStringLiteral("WindowState"), 2);
-    QCOMPARE(reg.LastError(), QString());
-    QCOMPARE(readFile(path + QStringLiteral(".bad")), content);
-    QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, QStringLiteral("WindowState")),
-             QVariant(QStringLiteral("2")));
-    QCOMPARE(reg.LastError(), QString());
-
-    // A second damaged file does not replace the first copy.
-    QVERIFY(writeFile(path, content + "\n"));
-    reg.RegWrite(RegObject::CurrentUser, Key, QStringLiteral("WindowState"), 0);
-    QCOMPARE(reg.LastError(), QString());
-    QCOMPARE(readFile(path + QStringLiteral(".bad")), content);
-    QCOMPARE(readFile(path + QStringLiteral(".bad.1")), content + "\n");
-}
-
-void TestRegistryStore::unwritableFolder()
-{
-    QTemporaryDir dir;
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("file")), "x"));
-    const QString folder = dir.filePath(QStringLiteral("file/config"));
-    RegObject reg(folder);
-
-    reg.RegWrite(RegObject::CurrentUser, Key, QStringLiteral("WindowState"), 2);
-    QVERIFY2(reg.LastError().startsWith(QStringLiteral(
-                 "An I/O operation initiated by the registry failed unrecoverably.")),
-             qPrintable(reg.LastError()));
-    QVERIFY2(reg.LastError().contains(folder), qPrintable(reg.LastError()));
-    reg.RegCreateKey(RegObject::CurrentUser, Key);
-    QVERIFY(reg.LastError().startsWith(QStringLiteral("An I/O operation")));
-
-    // Reads find nothing and give their defaults.
-    QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, QStringLiteral("WindowState"), 0),
-             QVariant(0));
-    QCOMPARE(reg.LastError(), QStringLiteral("The system cannot find the file specified."));
-
-    reg.setRaiseWriteError(true);
+    RegObject store(folder);
+    store.setRaiseWriteError(true);
+    QTextStream(stdout) << "ready" << Qt::endl;
+    QTextStream(stdin).readLine();
     try {
-        reg.RegWrite(RegObject::CurrentUser, Key, QStringLiteral("WindowState"), 2);
-        QFAIL("no failure raised");
+        for (int i = 0; i < count; ++i)
+            store.RegWrite(RegObject::CurrentUser, Key, prefix + QString::number(i), i);
     } catch (const Failure &failure) {
-        QCOMPARE(failure.number(), RegObject::ValueError);
-        QCOMPARE(failure.source(), QStringLiteral("RegObject.RegWrite"));
-        QCOMPARE(failure.description(), reg.LastError());
+        QTextStream(stderr) << failure.description() << Qt::endl;
+        return 1;
     }
-    QCOMPARE(readFile(dir.filePath(QStringLiteral("file"))), QByteArray("x"));
+    return 0;
 }
 
-void TestRegistryStore::unreadableFile()
+int main(int argc, char *argv[])
 {
-    QTemporaryDir dir;
-    RegObject reg(dir.path());
-    const QString path = reg.store().filePath(RegObject::CurrentUser);
-    // A folder where the file should be: it cannot be read, so it must not be replaced.
-    QVERIFY(QDir().mkpath(path));
-    QVERIFY(writeFile(path + QStringLiteral("/inside"), "keep"));
-    QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, QStringLiteral("x"), 1), QVariant(1));
-    QVERIFY2(reg.LastError().startsWith(QStringLiteral("An I/O operation")),
-             qPrintable(reg.LastError()));
-    reg.RegWrite(RegObject::CurrentUser, Key, QStringLiteral("x"), 2);
-    QVERIFY2(reg.LastError().startsWith(QStringLiteral("An I/O operation")),
-             qPrintable(reg.LastError()));
-    QCOMPARE(readFile(path + QStringLiteral("/inside")), QByteArray("keep"));
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 5 && args.at(1) == u"--write")
+        return writeValues(args.at(2), args.at(3), args.at(4).toInt());
+    TestRegistryStore test;
+    return QTest::qExec(&test, argc, argv);
 }
-
-void TestRegistryStore::lockOfADeadProgramIsTakenOver()
-{
-    QTemporaryDir dir;
-    RegObject reg(dir.path());
-    const QString path = reg.store().filePath(RegObject::CurrentUser);
-    // What a program that crashed while writing leaves behind: its lock and a partial new file.
-    QVERIFY(writeFile(path + QStringLiteral(".lock"),
-                      "2147483000\norvel-logger\n" + QSysInfo::machineHostName().toUtf8() + '\n'));
-    QVERIFY(writeFile(path + QStringLiteral(".XyZ123"), "Windows Registry Ed"));
-    reg.RegWrite(RegObject::CurrentUser, Key, QStringLiteral("x"), 1);
-    QCOMPARE(reg.LastError(), QString());
-    QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, QStringLiteral("x")),
-             QVariant(QStringLiteral("1")));
-}
-
-void TestRegistryStore::twoProgramsWritingAtOnce()
-{
-    QTemporaryDir dir;
-    constexpr int Count = 200;
-    QProcess first;
-    QProcess second;
-    first.start(QStringLiteral(ORVEL_REGOBJECT_WRITER),
-                {dir.path(), QStringLiteral("first"), QString::number(Count)});
-    second.start(QStringLiteral(ORVEL_REGOBJECT_WRITER),
-                 {dir.path(), QStringLiteral("second"), QString::number(Count)});
-    // Both are ready before either starts, so their writes overlap.
-    QTRY_VERIFY_WITH_TIMEOUT(first.canReadLine(), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(second.canReadLine(), 10000);
-    QCOMPARE(first.readLine(), QByteArray("ready\n"));
-    QCOMPARE(second.readLine(), QByteArray("ready\n"));
-    first.write("go\n");
-    second.write("go\n");
-    QTRY_COMPARE_WITH_TIMEOUT(first.state(), QProcess::NotRunning, 90000);
-    QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 90000);
-    QVERIFY2(first.exitCode() == 0, first.readAllStandardError().constData());
-    QVERIFY2(second.exitCode() == 0, second.readAllStandardError().constData());
-
-    RegObject reg(dir.path());
-    const QStringList names = reg.RegValueNames(RegObject::CurrentUser, Key);
-    QCOMPARE(reg.LastError(), QString());
-    QCOMPARE(names.size(), 2 * Count);
-    for (int i = 0; i < Count; ++i) {
-        for (const char *prefix : {"first", "second"}) {
-            const QString name = QString::fromLatin1(prefix) + QString::number(i);
-            QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, name), QVariant(QString::number(i)));
-        }
-    }
-    QCOMPARE(QDir(reg.store().folder()).entryList(QDir::Files),
-             QStringList{QStringLiteral("HKEY_CURRENT_USER.reg")});
-}
-
-QTEST_GUILESS_MAIN(TestRegistryStore)
 #include "tst_registrystore.moc"

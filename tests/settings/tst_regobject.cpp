@@ -1,9 +1,6 @@
 #include "common/failure.h"
 #include "settings/regobject.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,327 +14,302 @@ using namespace orvel;
 namespace {
 
 const QString Key = QStringLiteral("SOFTWARE\\Orvel\\Orvel Logger");
+const QString Other = QStringLiteral("SOFTWARE\\Other");
+const QString MissingKey = QStringLiteral("SOFTWARE\\Missing\\Deep");
 const QString NotFound = QStringLiteral("The system cannot find the file specified.");
 const QString InvalidData = QStringLiteral("The data is invalid.");
+const QString BadHandle = QStringLiteral("The handle is invalid.");
+const QString NoValue = QStringLiteral("Value is a required RegObject.RegWrite argument.");
 
-// The type and bytes a value is stored with, straight from the store.
-RegistryValue stored(const RegObject &reg, const QString &name)
-{
-    RegistryValue value;
-    value.type = 0xffff;
-    reg.store().queryValue(RegObject::CurrentUser, Key, name, &value);
-    return value;
-}
+using Call = std::function<void(RegObject &)>;
+
+// Which switch settings make an operation raise.
+enum Switches { Off = 1, WriteError = 2, All = 4 };
 
 } // namespace
 
 class TestRegObject : public QObject
 {
     Q_OBJECT
-private Q_SLOTS:
-    void init();
-    void newInstance();
-    void missingValueGivesDefault_data();
-    void missingValueGivesDefault();
-    void readWithoutDefault();
-    void percentPromotion_data();
-    void percentPromotion();
-    void promotionScope();
-    void emptyText();
-    void textWithoutTerminatorIsUnreadable();
-    void dwordConversion_data();
-    void dwordConversion();
-    void dwordRefusesText_data();
-    void dwordRefusesText();
-    void otherTypesTakeBytesOnly();
-    void regWriteWithoutValueAlwaysRaises();
-    void expandEnvironment_data();
-    void expandEnvironment();
 
-private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<RegObject> m_reg;
+
+    RegistryValue stored(const QString &name) const
+    {
+        RegistryValue value;
+        value.type = 0xffff;
+        m_reg->store().queryValue(RegObject::CurrentUser, Key, name, &value);
+        return value;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_reg = std::make_unique<RegObject>(m_dir->path());
+        m_reg->RegWrite(RegObject::CurrentUser, Other, QStringLiteral("v"), 1);
+        m_reg->setClassKey(RegObject::CurrentUser);
+        m_reg->setSubKey(Key);
+    }
+
+    // Every operation under each switch setting: what it raises (number, source, LastError),
+    // and for the Reg-prefixed ones that the properties are back afterwards, raised or not.
+    void operations_data()
+    {
+        QTest::addColumn<Call>("call");
+        QTest::addColumn<int>("raisedBy");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("error");
+        const int keyError = RegObject::KeyError;
+        const int valueError = RegObject::ValueError;
+        const auto at = [](Call call) {
+            return Call([=](RegObject &r) {
+                r.setSubKey(MissingKey);
+                call(r);
+            });
+        };
+        const QString v = QStringLiteral("v");
+        struct Row
+        {
+            const char *label;
+            Call call;
+            int raisedBy;
+            int number;
+            const char *source;
+            QString error;
+        };
+        const QList<Row> rows = {
+            {"KeyExists", at([](RegObject &r) { r.KeyExists(); }), All, keyError, "KeyExists",
+             NotFound},
+            {"CreateKey", [](RegObject &r) { r.setClassKey(0), r.CreateKey(); }, All, keyError,
+             "CreateKey", BadHandle},
+            {"DeleteKey", at([](RegObject &r) { r.DeleteKey(); }), All, keyError, "DeleteKey",
+             NotFound},
+            {"DeleteValue", at([](RegObject &r) { r.DeleteValue(); }), All, keyError, "DeleteValue",
+             NotFound},
+            {"Value get", at([](RegObject &r) { r.Value(); }), All, valueError, "Get_Value",
+             NotFound},
+            {"Value set", [](RegObject &r) { r.setValueType(4), r.setValue(u"x"_qs); },
+             WriteError | All, valueError, "Let_Value", InvalidData},
+            {"KeyNames", at([](RegObject &r) { r.KeyNames_dont_use(); }), All,
+             RegObject::KeyNamesError, "KeyNames", NotFound},
+            {"ValueNames", at([](RegObject &r) { r.ValueNames(); }), All,
+             RegObject::ValueNamesError, "ValueNames", NotFound},
+            {"RegRead found", [=](RegObject &r) { r.RegRead(RegObject::CurrentUser, Other, v, 1); },
+             0, 0, "", QString()},
+            {"RegRead missing, default", [=](RegObject &r) { r.RegRead(-1, MissingKey, v, 4); }, 0,
+             0, "", NotFound},
+            {"RegRead missing, Empty", [=](RegObject &r) { r.RegRead(0, MissingKey, v, {}); }, All,
+             valueError, "RegRead", BadHandle},
+            {"RegWrite text",
+             [=](RegObject &r) { r.RegWrite(RegObject::ClassesRoot, Other, v, 1, 2); }, 0, 0, "",
+             QString()},
+            {"RegWrite promoted",
+             [=](RegObject &r) { r.RegWrite(RegObject::CurrentUser, Other, v, u"%X%"_qs, 1); }, 0,
+             0, "", QString()},
+            {"RegWrite refused", [=](RegObject &r) { r.RegWrite(-1, Other, v, u"x"_qs, 4); },
+             WriteError | All, valueError, "RegWrite", InvalidData},
+            {"RegWrite without value", [=](RegObject &r) { r.RegWrite(-1, Other, v); },
+             Off | WriteError | All, valueError, "RegWrite", NoValue},
+            {"RegKeyExists",
+             [](RegObject &r) { r.RegKeyExists(RegObject::CurrentUser, MissingKey); }, All,
+             valueError, "RegKeyExists", NotFound},
+            {"RegCreateKey", [](RegObject &r) { r.RegCreateKey(0, Other); }, All, valueError,
+             "RegCreateKey", BadHandle},
+            {"RegDelKey", [](RegObject &r) { r.RegDelKey(-1, MissingKey); }, All, valueError,
+             "RegDelKey", NotFound},
+            {"RegDelValue", [=](RegObject &r) { r.RegDelValue(RegObject::CurrentUser, Other, v); },
+             0, 0, "", QString()},
+            {"RegValueNames", [](RegObject &r) { r.RegValueNames(-1, MissingKey); }, All,
+             valueError, "RegValueNames", NotFound},
+        };
+        for (const Row &row : rows) {
+            for (const int switches : {Off, WriteError, All}) {
+                const char *name = switches == Off ? "off" : switches == All ? "all" : "write";
+                QTest::addRow("%s, %s", row.label, name)
+                    << row.call << (row.raisedBy & switches ? switches : 0) << row.number
+                    << (row.source[0] ? "RegObject." + QString::fromLatin1(row.source) : QString())
+                    << row.error;
+            }
+        }
+    }
+
+    void operations()
+    {
+        QFETCH(Call, call);
+        QFETCH(int, raisedBy);
+        QFETCH(int, number);
+        QFETCH(QString, source);
+        QFETCH(QString, error);
+        const QString tag = QString::fromLatin1(QTest::currentDataTag());
+        m_reg->setRaiseWriteError(tag.endsWith(u"write"));
+        m_reg->setRaiseAllErrors(tag.endsWith(u"all"));
+        m_reg->setValueName(QStringLiteral("name"));
+        m_reg->setValueType(5);
+        const bool framed = tag.startsWith(u"Reg");
+        try {
+            call(*m_reg);
+            QVERIFY2(!raisedBy, "no failure raised");
+        } catch (const Failure &failure) {
+            QVERIFY(raisedBy);
+            QCOMPARE(failure.number(), number);
+            QCOMPARE(failure.source(), source);
+            QCOMPARE(failure.description(), error);
+        }
+        QCOMPARE(m_reg->LastError(), error);
+        if (framed) {
+            QCOMPARE(m_reg->ClassKey(), RegObject::CurrentUser);
+            QCOMPARE(m_reg->SubKey(), Key);
+            QCOMPARE(m_reg->ValueName(), QStringLiteral("name"));
+            QCOMPARE(m_reg->ValueType(), 5);
+            QVERIFY(!m_reg->Default().isValid());
+        }
+    }
+
+    void switchesAndDefaults()
+    {
+        m_reg->setRaiseAllErrors(true);
+        m_reg->setRaiseWriteError(true);
+        QVERIFY(!m_reg->RaiseAllErrors());
+        m_reg->setRaiseAllErrors(true);
+        QVERIFY(m_reg->RaiseWriteError());
+
+        // Omitted default: Missing; explicit Empty: the Default property, else Empty.
+        m_reg->setRaiseAllErrors(false);
+        const QString x = QStringLiteral("x");
+        QVERIFY(RegObject::isMissing(m_reg->RegRead(-1, RegObject::NotPassed, x)));
+        m_reg->setDefault(QStringLiteral("property"));
+        QCOMPARE(m_reg->RegRead(-1, RegObject::NotPassed, x, QVariant()), QVariant(u"property"_qs));
+        QCOMPARE(m_reg->LastError(), NotFound);
+        m_reg->setDefault(QVariant());
+        QVERIFY(!m_reg->RegRead(-1, RegObject::NotPassed, x, QVariant()).isValid());
+
+        // A later successful call clears LastError.
+        m_reg->RegWrite(-1, RegObject::NotPassed, x, 2);
+        QCOMPARE(m_reg->LastError(), QString());
+    }
+
+    void promotionScope()
+    {
+        // Through RegWrite the promotion lasts for the one write.
+        m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("a"), u"%HOME%\\x"_qs);
+        QCOMPARE(m_reg->ValueType(), 1);
+        m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("b"), u"plain"_qs);
+        QCOMPARE(stored(QStringLiteral("b")).type, 1u);
+
+        // Through the property it stays, and the next plain text is written as type 2 too.
+        m_reg->setValueName(QStringLiteral("c"));
+        m_reg->setValue(u"%HOME%\\x"_qs);
+        QCOMPARE(m_reg->ValueType(), 2);
+        m_reg->setValueName(QStringLiteral("d"));
+        m_reg->setValue(u"plain"_qs);
+        QCOMPARE(stored(QStringLiteral("d")).type, 2u);
+    }
+
+    // A value the type cannot take: refused with "invalid data", nothing stored or created.
+    void refusedValues_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<int>("type");
+        QTest::newRow("digits as dword") << QVariant(u"123"_qs) << 4;
+        QTest::newRow("digits as big-endian dword") << QVariant(u"123"_qs) << 5;
+        QTest::newRow("bytes as dword") << QVariant(QByteArray("\1\2\3\4")) << 4;
+        QTest::newRow("beyond 32 bits") << QVariant(3.0e9) << 4;
+        QTest::newRow("unsigned beyond 32 bits") << QVariant(0x80000000u) << 4;
+        QTest::newRow("not a number") << QVariant(std::nan("")) << 5;
+        QTest::newRow("text as binary") << QVariant(u"text"_qs) << 3;
+        QTest::newRow("negative type") << QVariant(QByteArray("\1")) << -5;
+        QTest::newRow("Missing as text") << RegObject::missing() << 1;
+    }
+
+    void refusedValues()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(int, type);
+        const QString n = QStringLiteral("n");
+        m_reg->RegWrite(-1, RegObject::NotPassed, n, 1);
+        m_reg->setValueName(n);
+        m_reg->setValueType(type);
+        m_reg->setValue(value);
+        QCOMPARE(m_reg->LastError(), InvalidData);
+        QCOMPARE(m_reg->RegRead(-1, RegObject::NotPassed, n), QVariant(u"1"_qs));
+        m_reg->setSubKey(QStringLiteral("SOFTWARE\\Fresh"));
+        m_reg->setValue(value);
+        QVERIFY(!m_reg->KeyExists());
+    }
+
+    void enumeration()
+    {
+        for (const char *key : {"\\b", "\\A", "\\A\\deeper", " b"})
+            m_reg->RegCreateKey(-1, Key + QString::fromLatin1(key));
+        for (const char *name : {"Zeta", "alpha", "", "Mid"})
+            m_reg->RegWrite(-1, RegObject::NotPassed, QString::fromLatin1(name), 1);
+        // Names match without regard to case: this rewrites "alpha".
+        m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("ALPHA"), 2);
+
+        QCOMPARE(m_reg->KeyNames_dont_use(), (QStringList{u"A"_qs, u"b"_qs}));
+        QCOMPARE(m_reg->ValueNames(), (QStringList{u"Zeta"_qs, u"alpha"_qs, QString(), u"Mid"_qs}));
+        QCOMPARE(m_reg->RegRead(-1, RegObject::NotPassed, u"Alpha"_qs), QVariant(u"2"_qs));
+        QCOMPARE(m_reg->RegValueNames(-1, Key + u"\\A"_qs), QStringList());
+        QCOMPARE(m_reg->LastError(), QString());
+        m_reg->setSubKey(QString());
+        QCOMPARE(m_reg->KeyNames_dont_use(), QStringList{u"SOFTWARE"_qs});
+    }
+
+    void deletion()
+    {
+        m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("a"), 1);
+        m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("b"), 2);
+        m_reg->RegCreateKey(-1, Key + QStringLiteral("\\Child"));
+        m_reg->setValueName(QStringLiteral("A"));
+        QVERIFY(m_reg->DeleteValue());
+        QCOMPARE(m_reg->ValueNames(), QStringList{u"b"_qs});
+        QVERIFY(!m_reg->DeleteValue());
+
+        // A key with sub-keys stays, values and all.
+        QVERIFY(!m_reg->DeleteKey());
+        QCOMPARE(m_reg->LastError(), QStringLiteral("Access is denied."));
+        QCOMPARE(m_reg->RegRead(-1, RegObject::NotPassed, u"b"_qs), QVariant(u"2"_qs));
+
+        m_reg->RegDelKey(-1, Key + QStringLiteral("\\Child"));
+        QVERIFY(m_reg->DeleteKey());
+        QVERIFY(!m_reg->KeyExists());
+        QVERIFY(m_reg->RegKeyExists(-1, QStringLiteral("SOFTWARE\\Orvel")));
+
+        // Root keys cannot be deleted.
+        m_reg->setSubKey(QString());
+        QVERIFY(!m_reg->DeleteKey());
+        QCOMPARE(m_reg->LastError(), QStringLiteral("Access is denied."));
+    }
+
+    void createExeAssociation()
+    {
+        m_reg->CreateEXEAssociation(u"/usr/bin/orvel-logger"_qs, u"Orvel.Log"_qs, u"Orvel Log"_qs,
+                                    u"olg"_qs, 0);
+        QCOMPARE(m_reg->LastError(), QString());
+        const QString command = QStringLiteral("/usr/bin/orvel-logger \"%1\"");
+        const QList<std::pair<QString, QString>> expected = {
+            {u".olg"_qs, u"Orvel.Log"_qs},
+            {u".olg\\shell\\open\\command"_qs, command},
+            {u"Orvel.Log"_qs, u"Orvel Log"_qs},
+            {u"Orvel.Log\\shell\\open\\command"_qs, command},
+            {u"Orvel.Log\\DefaultIcon"_qs, u"/usr/bin/orvel-logger,0"_qs},
+        };
+        RegObject reader(m_dir->path());
+        for (const auto &[key, text] : expected)
+            QCOMPARE(reader.RegRead(RegObject::ClassesRoot, key, QString()), QVariant(text));
+        // The properties stay as the last write left them.
+        QCOMPARE(m_reg->ClassKey(), RegObject::ClassesRoot);
+        QCOMPARE(m_reg->SubKey(), QStringLiteral("Orvel.Log\\DefaultIcon"));
+
+        m_reg->CreateEXEAssociation(u"/opt/o"_qs, u"Other"_qs, u"d"_qs, u".oth"_qs);
+        QVERIFY(!reader.RegKeyExists(RegObject::ClassesRoot, u"Other\\DefaultIcon"_qs));
+        QVERIFY(reader.RegKeyExists(RegObject::ClassesRoot, u".oth"_qs));
+    }
 };
-
-void TestRegObject::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_reg = std::make_unique<RegObject>(m_dir->path());
-    m_reg->setClassKey(RegObject::CurrentUser);
-    m_reg->setSubKey(Key);
-}
-
-void TestRegObject::newInstance()
-{
-    RegObject reg(m_dir->path());
-    QCOMPARE(reg.ClassKey(), 0);
-    QCOMPARE(reg.SubKey(), QString());
-    QCOMPARE(reg.ValueName(), QString());
-    QCOMPARE(reg.ValueType(), 1);
-    QVERIFY(!reg.Default().isValid());
-    QCOMPARE(reg.LastError(), QString());
-    QVERIFY(!reg.RaiseWriteError());
-    QVERIFY(!reg.RaiseAllErrors());
-    QCOMPARE(reg.store().filePath(RegObject::CurrentUser),
-             m_dir->filePath(QStringLiteral("Orvel/registry/HKEY_CURRENT_USER.reg")));
-    // With no root key there is nothing to read.
-    QCOMPARE(reg.RegRead(-1, Key, QStringLiteral("x"), 5), QVariant(5));
-    QCOMPARE(reg.LastError(), QStringLiteral("The handle is invalid."));
-}
-
-void TestRegObject::missingValueGivesDefault_data()
-{
-    QTest::addColumn<bool>("keyExists");
-    QTest::newRow("no store file") << false;
-    QTest::newRow("key without the value") << true;
-}
-
-void TestRegObject::missingValueGivesDefault()
-{
-    QFETCH(bool, keyExists);
-    if (keyExists)
-        m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("Other"), 1);
-    QCOMPARE(m_reg->RegRead(-1, RegObject::NotPassed, QStringLiteral("WindowState"), 7),
-             QVariant(7));
-    QCOMPARE(m_reg->LastError(), NotFound);
-    QVERIFY(!QFileInfo::exists(m_reg->store().filePath(RegObject::ClassesRoot)));
-
-    // A later successful call clears it.
-    m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("WindowState"), 2);
-    QCOMPARE(m_reg->LastError(), QString());
-    m_reg->RegRead(-1, RegObject::NotPassed, QStringLiteral("Nope"), 0);
-    QCOMPARE(m_reg->LastError(), NotFound);
-    QCOMPARE(m_reg->RegRead(-1, RegObject::NotPassed, QStringLiteral("WindowState"), 7),
-             QVariant(QStringLiteral("2")));
-    QCOMPARE(m_reg->LastError(), QString());
-}
-
-void TestRegObject::readWithoutDefault()
-{
-    // Omitted: Missing comes back.
-    QVERIFY(RegObject::isMissing(m_reg->RegRead(-1, RegObject::NotPassed, QStringLiteral("x"))));
-    // An explicit Empty: the Default property comes back.
-    m_reg->setDefault(QStringLiteral("property"));
-    QCOMPARE(m_reg->RegRead(-1, RegObject::NotPassed, QStringLiteral("x"), QVariant()),
-             QVariant(QStringLiteral("property")));
-    QCOMPARE(m_reg->LastError(), NotFound);
-    // Neither: Empty.
-    m_reg->setDefault(QVariant());
-    QVERIFY(!m_reg->RegRead(-1, RegObject::NotPassed, QStringLiteral("x"), QVariant()).isValid());
-}
-
-void TestRegObject::percentPromotion_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<quint32>("type");
-    QTest::newRow("reference") << "%TEMP%\\x" << 2u;
-    QTest::newRow("one-letter reference") << "%a%" << 2u;
-    QTest::newRow("three percent signs") << "%%%" << 2u;
-    QTest::newRow("one percent sign") << "100%" << 1u;
-    QTest::newRow("adjacent percent signs") << "50%% off" << 1u;
-    QTest::newRow("no percent sign") << "C:\\Logs" << 1u;
-}
-
-void TestRegObject::percentPromotion()
-{
-    QFETCH(QString, text);
-    QFETCH(quint32, type);
-    m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("v"), text, 1);
-    QCOMPARE(m_reg->LastError(), QString());
-    QCOMPARE(stored(*m_reg, QStringLiteral("v")).type, type);
-}
-
-void TestRegObject::promotionScope()
-{
-    // Through RegWrite the promotion lasts for the one write.
-    m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("a"), QStringLiteral("%HOME%\\x"));
-    QCOMPARE(m_reg->ValueType(), 1);
-    m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("b"), QStringLiteral("plain"));
-    QCOMPARE(stored(*m_reg, QStringLiteral("b")).type, 1u);
-
-    // Through the property it stays, and the next plain text is written as type 2 too.
-    m_reg->setValueName(QStringLiteral("c"));
-    m_reg->setValue(QStringLiteral("%HOME%\\x"));
-    QCOMPARE(m_reg->ValueType(), 2);
-    m_reg->setValueName(QStringLiteral("d"));
-    m_reg->setValue(QStringLiteral("plain"));
-    QCOMPARE(stored(*m_reg, QStringLiteral("d")).type, 2u);
-
-    // A multi-string keeps its type: an expansion would cut it at its first item.
-    const QString items = QStringLiteral("%A%") + QChar(0) + QStringLiteral("%B%") + QChar(0);
-    m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("m"), items, 7);
-    QCOMPARE(stored(*m_reg, QStringLiteral("m")).type, 7u);
-    QCOMPARE(m_reg->RegRead(-1, RegObject::NotPassed, QStringLiteral("m")), QVariant(items));
-}
-
-void TestRegObject::emptyText()
-{
-    m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("e"), QString());
-    QCOMPARE(stored(*m_reg, QStringLiteral("e")).data, QByteArray(1, '\0'));
-    QCOMPARE(m_reg->RegRead(-1, RegObject::NotPassed, QStringLiteral("e"), 9), QVariant(QString()));
-    QCOMPARE(m_reg->LastError(), QString());
-    // Empty converts to the empty text too.
-    m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("f"), QVariant());
-    QCOMPARE(stored(*m_reg, QStringLiteral("f")).data, QByteArray(1, '\0'));
-}
-
-void TestRegObject::textWithoutTerminatorIsUnreadable()
-{
-    const QString file = m_reg->store().filePath(RegObject::CurrentUser);
-    QVERIFY(QDir().mkpath(QFileInfo(file).path()));
-    QFile out(file);
-    QVERIFY(out.open(QIODevice::WriteOnly));
-    out.write("Windows Registry Editor Version 5.00\n\n"
-              "[HKEY_CURRENT_USER\\SOFTWARE\\Orvel\\Orvel Logger]\n"
-              "\"Bare\"=hex(1):\n"
-              "\"Short\"=hex(1):41\n");
-    out.close();
-    QCOMPARE(m_reg->RegRead(-1, RegObject::NotPassed, QStringLiteral("Bare"), 3), QVariant(3));
-    QCOMPARE(m_reg->LastError(), InvalidData);
-    // One byte: the byte is taken for the terminator.
-    QCOMPARE(m_reg->RegRead(-1, RegObject::NotPassed, QStringLiteral("Short"), 3),
-             QVariant(QString()));
-}
-
-void TestRegObject::dwordConversion_data()
-{
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<int>("type");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("readBack");
-    QTest::newRow("int") << QVariant(10) << 4 << QByteArray("\x0a\0\0\0", 4) << 10;
-    QTest::newRow("negative") << QVariant(-2) << 4 << QByteArray("\xfe\xff\xff\xff", 4) << -2;
-    QTest::newRow("true") << QVariant(true) << 4 << QByteArray("\xff\xff\xff\xff", 4) << -1;
-    QTest::newRow("false") << QVariant(false) << 4 << QByteArray(4, '\0') << 0;
-    QTest::newRow("half to even down") << QVariant(2.5) << 4 << QByteArray("\2\0\0\0", 4) << 2;
-    QTest::newRow("half to even up") << QVariant(3.5) << 4 << QByteArray("\4\0\0\0", 4) << 4;
-    QTest::newRow("negative half")
-        << QVariant(-2.5) << 4 << QByteArray("\xfe\xff\xff\xff", 4) << -2;
-    QTest::newRow("single") << QVariant(7.6f) << 4 << QByteArray("\x08\0\0\0", 4) << 8;
-    QTest::newRow("short") << QVariant::fromValue(qint16(300)) << 4 << QByteArray("\x2c\1\0\0", 4)
-                           << 300;
-    QTest::newRow("byte") << QVariant::fromValue(quint8(255)) << 4 << QByteArray("\xff\0\0\0", 4)
-                          << 255;
-    QTest::newRow("date") << QVariant(QDateTime(QDate(2026, 12, 5), QTime(18, 0))) << 4
-                          << QByteArray("\x1a\xb5\0\0", 4) << 46362;
-    QTest::newRow("big-endian") << QVariant(0x01020304) << 5 << QByteArray("\1\2\3\4", 4)
-                                << 0x01020304;
-}
-
-void TestRegObject::dwordConversion()
-{
-    QFETCH(QVariant, value);
-    QFETCH(int, type);
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, readBack);
-    m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("n"), value, type);
-    QCOMPARE(m_reg->LastError(), QString());
-    const RegistryValue raw = stored(*m_reg, QStringLiteral("n"));
-    QCOMPARE(raw.type, quint32(type));
-    QCOMPARE(raw.data, bytes);
-    QCOMPARE(m_reg->RegRead(-1, RegObject::NotPassed, QStringLiteral("n")), QVariant(readBack));
-}
-
-void TestRegObject::dwordRefusesText_data()
-{
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<int>("type");
-    QTest::newRow("digits as dword") << QVariant(QStringLiteral("123")) << 4;
-    QTest::newRow("digits as big-endian dword") << QVariant(QStringLiteral("123")) << 5;
-    QTest::newRow("word as dword") << QVariant(QStringLiteral("abc")) << 4;
-    QTest::newRow("bytes as dword") << QVariant(QByteArray("\1\2\3\4")) << 4;
-    QTest::newRow("beyond 32 bits") << QVariant(3.0e9) << 4;
-    QTest::newRow("unsigned beyond 32 bits") << QVariant(0x80000000u) << 4;
-    QTest::newRow("not a number") << QVariant(std::nan("")) << 5;
-}
-
-void TestRegObject::dwordRefusesText()
-{
-    QFETCH(QVariant, value);
-    QFETCH(int, type);
-    m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("old"), 1);
-    m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("n"), value, type);
-    QCOMPARE(m_reg->LastError(), InvalidData);
-    QCOMPARE(stored(*m_reg, QStringLiteral("n")).type, 0xffffu);
-    QCOMPARE(m_reg->RegValueNames(), QStringList{QStringLiteral("old")});
-
-    // The refused value creates no key either.
-    m_reg->RegWrite(-1, QStringLiteral("SOFTWARE\\Fresh"), QStringLiteral("n"), value, type);
-    QVERIFY(!m_reg->RegKeyExists(-1, QStringLiteral("SOFTWARE\\Fresh")));
-
-    m_reg->setRaiseWriteError(true);
-    try {
-        m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("n"), value, type);
-        QFAIL("no failure raised");
-    } catch (const Failure &failure) {
-        QCOMPARE(failure.number(), RegObject::ValueError);
-        QCOMPARE(failure.source(), QStringLiteral("RegObject.RegWrite"));
-        QCOMPARE(failure.description(), InvalidData);
-    }
-}
-
-void TestRegObject::otherTypesTakeBytesOnly()
-{
-    const QByteArray bytes("\0\1\xfe", 3);
-    m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("bin"), bytes, 3);
-    QCOMPARE(m_reg->LastError(), QString());
-    QCOMPARE(m_reg->RegRead(-1, RegObject::NotPassed, QStringLiteral("bin")), QVariant(bytes));
-    m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("bin"), QStringLiteral("text"), 3);
-    QCOMPARE(m_reg->LastError(), InvalidData);
-    m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("bin"), bytes, -5);
-    QCOMPARE(m_reg->LastError(), InvalidData);
-    QCOMPARE(m_reg->RegRead(-1, RegObject::NotPassed, QStringLiteral("bin")), QVariant(bytes));
-}
-
-void TestRegObject::regWriteWithoutValueAlwaysRaises()
-{
-    m_reg->setValueName(QStringLiteral("kept"));
-    try {
-        m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("v"));
-        QFAIL("no failure raised");
-    } catch (const Failure &failure) {
-        QCOMPARE(failure.number(), RegObject::ValueError);
-        QCOMPARE(failure.source(), QStringLiteral("RegObject.RegWrite"));
-        QCOMPARE(failure.description(),
-                 QStringLiteral("Value is a required RegObject.RegWrite argument."));
-    }
-    QCOMPARE(m_reg->LastError(),
-             QStringLiteral("Value is a required RegObject.RegWrite argument."));
-    QCOMPARE(m_reg->ValueName(), QStringLiteral("kept"));
-    QVERIFY(!QFileInfo::exists(m_reg->store().filePath(RegObject::CurrentUser)));
-}
-
-void TestRegObject::expandEnvironment_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("expanded");
-    QTest::newRow("defined") << "%ORVEL_TEST_DIR%\\x"
-                             << "/data/logs\\x";
-    QTest::newRow("twice") << "%ORVEL_TEST_DIR%%ORVEL_TEST_DIR%"
-                           << "/data/logs/data/logs";
-    QTest::newRow("defined empty") << "a%ORVEL_TEST_EMPTY%b"
-                                   << "ab";
-    QTest::newRow("undefined stays") << "%ORVEL_TEST_UNSET%\\x"
-                                     << "%ORVEL_TEST_UNSET%\\x";
-    QTest::newRow("undefined before defined") << "%NOPE%ORVEL_TEST_DIR%"
-                                              << "%NOPE/data/logs";
-    QTest::newRow("cut at NUL") << QStringLiteral("%ORVEL_TEST_DIR%") + QChar(0) + u"%x%"_qs
-                                << "/data/logs";
-}
-
-void TestRegObject::expandEnvironment()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, expanded);
-    qputenv("ORVEL_TEST_DIR", "/data/logs");
-    qputenv("ORVEL_TEST_EMPTY", "");
-    qunsetenv("ORVEL_TEST_UNSET");
-    qunsetenv("NOPE");
-    m_reg->RegWrite(-1, RegObject::NotPassed, QStringLiteral("p"), text, 2);
-    QCOMPARE(stored(*m_reg, QStringLiteral("p")).data, text.toUtf8() + '\0');
-    QCOMPARE(m_reg->RegRead(-1, RegObject::NotPassed, QStringLiteral("p")), QVariant(expanded));
-}
 
 QTEST_GUILESS_MAIN(TestRegObject)
 #include "tst_regobject.moc"

@@ -14,7 +14,6 @@ private Q_SLOTS:
     void limitPosition();
     void dragStopsAtTheLimits_data();
     void dragStopsAtTheLimits();
-    void positionInTwips();
 
 private:
     std::unique_ptr<QWidget> m_window;
@@ -84,13 +83,6 @@ void TestSplitter::dragStopsAtTheLimits()
     QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->mapFromParent(QPoint(grab.x(), target + 2)));
     QCOMPARE(m_splitter->barPosition(), expected);
     QCOMPARE(bar->cursor().shape(), Qt::SizeVerCursor);
-}
-
-void TestSplitter::positionInTwips()
-{
-    m_splitter->setBarPositionTwips(200 * 1440 / m_splitter->logicalDpiY());
-    QCOMPARE(m_splitter->barPosition(), 200);
-    QCOMPARE(m_splitter->barPositionTwips(), 200 * 1440 / m_splitter->logicalDpiY());
 }
 
 QTEST_MAIN(TestSplitter)

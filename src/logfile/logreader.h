@@ -21,7 +21,10 @@ struct LogRow
 /// fields (history rows, stray text) are skipped. Line ends may be CR LF or LF.
 ///
 /// A row whose count is not a 32-bit whole number or whose time stamp does not read is reported
-/// as Bad with a description that names its line number. Works on the bytes as read from the
+/// as Bad with a description that names its line number. A stamp naming a local time that never
+/// existed (the hour skipped when the clocks went forward; the writer never writes one) is read as
+/// the time a clock not yet put forward showed (see LogTimestamp::toDateTime()), so the row and
+/// everything after it load. Works on the bytes as read from the
 /// file (UTF-8); the content is shared, not copied.
 class LogReader
 {

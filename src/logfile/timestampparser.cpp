@@ -38,12 +38,49 @@ bool isBlankChar(QChar c)
     return c == u' ' || c == QChar(0x00A0) || c == QChar(0x202F);
 }
 
-/// Case-insensitive (ASCII) match of `word` at `pos`.
-bool matchWord(QByteArrayView text, qsizetype pos, QByteArrayView word)
+bool isAscii(QByteArrayView text)
 {
-    if (word.isEmpty() || text.size() - pos < word.size())
-        return false;
-    return text.sliced(pos, word.size()).compare(word, Qt::CaseInsensitive) == 0;
+    for (const char c : text) {
+        if (c & 0x80)
+            return false;
+    }
+    return true;
+}
+
+/// Case-insensitive match of `word` at `pos`; the length in bytes of the matched text, or 0.
+/// Folds any letter ("π.μ." matches "Π.Μ.", "da manhã" matches "DA MANHÃ"); ASCII words take a
+/// shortcut.
+qsizetype matchWord(QByteArrayView text, qsizetype pos, QByteArrayView word)
+{
+    if (word.isEmpty() || pos >= text.size())
+        return 0;
+    const QByteArrayView rest = text.sliced(pos);
+    if (isAscii(word)) {
+        if (rest.size() >= word.size() &&
+            rest.first(word.size()).compare(word, Qt::CaseInsensitive) == 0)
+            return word.size();
+        if (isAscii(rest))
+            return 0;
+    }
+    // Upper and lower case of a letter may differ in length in UTF-8, but not in UTF-16.
+    const QString restText = QString::fromUtf8(rest);
+    const QString wordText = QString::fromUtf8(word);
+    if (!restText.startsWith(wordText, Qt::CaseInsensitive))
+        return 0;
+    return QStringView(restText).first(wordText.size()).toUtf8().size();
+}
+
+/// `text` with the native digits of a locale (Arabic-Indic, Bengali, Adlam, ...) as ASCII ones.
+QByteArray withAsciiDigits(QByteArrayView text, char32_t zero)
+{
+    QString result;
+    for (const char32_t c : QStringView(QString::fromUtf8(text)).toUcs4()) {
+        if (c >= zero && c <= zero + 9)
+            result += QChar(u'0' + char16_t(c - zero));
+        else
+            result += QStringView(QChar::fromUcs4(c));
+    }
+    return result.toUtf8();
 }
 
 bool readNumber(QByteArrayView text, qsizetype &pos, int minDigits, int maxDigits, int &value)
@@ -62,6 +99,12 @@ bool readNumber(QByteArrayView text, qsizetype &pos, int minDigits, int maxDigit
 
 QDateTime LogTimestamp::toDateTime() const
 {
+    if (inGap) {
+        // Read with the offset in force before the clocks went forward: the time a clock that
+        // had not been put forward yet showed.
+        const int before = QDateTime(date.addDays(-1), time).offsetFromUtc();
+        return QDateTime(date, time, QTimeZone(before)).toLocalTime();
+    }
     if (!hasOffset)
         return QDateTime(date, time);
     return QDateTime(date, time, QTimeZone(offsetSeconds)).toLocalTime();
@@ -89,9 +132,9 @@ TimestampParser::Form TimestampParser::compile(const LocaleFormats &formats)
     form.amText = form.locale.amText().toUtf8();
     form.pmText = form.locale.pmText().toUtf8();
     bool dateTwelve = false;
-    // Native digits (Arabic, Persian, ...) go through QLocale.
-    form.fast = form.locale.zeroDigit() == QStringLiteral("0") &&
-                compileFormat(form.dateFormat, form.date, dateTwelve) &&
+    const QList<uint> zero = form.locale.zeroDigit().toUcs4();
+    form.zeroDigit = zero.isEmpty() ? U'0' : char32_t(zero.first());
+    form.fast = compileFormat(form.dateFormat, form.date, dateTwelve) &&
                 compileFormat(form.timeFormat, form.time, form.twelveHour);
     return form;
 }
@@ -180,27 +223,52 @@ bool TimestampParser::compileFormat(const QString &format, std::vector<Item> &it
 
 bool TimestampParser::parse(QByteArrayView text, LogTimestamp &stamp) const
 {
+    stamp.inGap = false;
     text = text.trimmed();
     if (text.isEmpty())
         return false;
-    if (parseForm(m_forms[m_last], text, stamp))
-        return true;
-    for (std::size_t i = 0; i < m_forms.size(); ++i) {
+    bool matched = parseForm(m_forms[m_last], text, stamp);
+    for (std::size_t i = 0; i < m_forms.size() && !matched; ++i) {
         if (i != m_last && parseForm(m_forms[i], text, stamp)) {
             m_last = i;
-            return true;
+            matched = true;
         }
     }
-    return false;
+    if (!matched)
+        return false;
+    stamp.inGap = !stamp.hasOffset && !existsLocally(stamp.date, stamp.time);
+    return !stamp.inGap;
+}
+
+bool TimestampParser::existsLocally(QDate date, QTime time) const
+{
+    // Rows come in time order, a day's worth at a time: look at the zone once a day, and row by
+    // row only on the days its offset changes.
+    if (date != m_checkedDate) {
+        m_checkedDate = date;
+        m_dayChangesOffset = QDateTime(date, QTime(0, 0)).offsetFromUtc() !=
+                             QDateTime(date, QTime(23, 59, 59)).offsetFromUtc();
+    }
+    return !m_dayChangesOffset || QDateTime(date, time).isValid();
 }
 
 bool TimestampParser::parseForm(const Form &form, QByteArrayView text, LogTimestamp &stamp) const
 {
     if (form.iso)
         return parseIso(text, stamp);
-    if (!form.fast)
-        return parseSlow(form, text, stamp);
+    // What the compiled pattern misses (an unusual spelling of a word, say) QLocale may read.
+    if (form.fast && form.zeroDigit != U'0') {
+        const QByteArray ascii = withAsciiDigits(text, form.zeroDigit);
+        if (parseFast(form, ascii, stamp))
+            return true;
+    } else if (form.fast && parseFast(form, text, stamp)) {
+        return true;
+    }
+    return parseSlow(form, text, stamp);
+}
 
+bool TimestampParser::parseFast(const Form &form, QByteArrayView text, LogTimestamp &stamp)
+{
     int fields[7] = {0, 0, 0, 0, 0, 0, 0};
     int amPm = -1;
     qsizetype pos = 0;
@@ -246,23 +314,19 @@ bool TimestampParser::parseItems(const Form &form, const std::vector<Item> &item
             pos = after;
             break;
         }
-        case Token::AmPm:
-            if (matchWord(text, pos, form.amText)) {
-                amPm = 0;
-                pos += form.amText.size();
-            } else if (matchWord(text, pos, form.pmText)) {
-                amPm = 1;
-                pos += form.pmText.size();
-            } else if (matchWord(text, pos, "AM")) {
-                amPm = 0;
-                pos += 2;
-            } else if (matchWord(text, pos, "PM")) {
-                amPm = 1;
-                pos += 2;
-            } else {
-                return false;
+        case Token::AmPm: {
+            // The locale's own words first: they may begin with "AM" or "PM" ("AM." say).
+            const QByteArrayView words[] = {form.amText, form.pmText, "AM", "PM"};
+            qsizetype matched = 0;
+            for (int i = 0; i < 4 && !matched; ++i) {
+                matched = matchWord(text, pos, words[i]);
+                amPm = i % 2;
             }
+            if (!matched)
+                return false;
+            pos += matched;
             break;
+        }
         default: {
             const int field = int(item.token) - int(Token::Day);
             const qsizetype start = pos;

@@ -19,8 +19,13 @@ struct LogTimestamp
     QTime time;
     bool hasOffset = false;
     int offsetSeconds = 0;
+    /// The stamp names a local time that never existed (the hour skipped when the clocks went
+    /// forward); set by TimestampParser::parse(), which then returns false.
+    bool inGap = false;
 
-    /// The local date-time of the stamp (converted from its zone when it had one).
+    /// The local date-time of the stamp (converted from its zone when it had one). A stamp in a
+    /// gap reads with the offset in force before the gap: 02:30 on the night the clocks go from
+    /// 02:00 to 03:00 is 03:30.
     QDateTime toDateTime() const;
 };
 
@@ -40,7 +45,8 @@ public:
     explicit TimestampParser(const LocaleFormats &formats);
 
     /// Reads `text` (UTF-8, surrounding blanks ignored); false when no accepted form matches or
-    /// the date or time does not exist.
+    /// the date or time does not exist, also a local time skipped when the clocks went forward
+    /// (then `stamp` holds it and its `inGap` is set).
     bool parse(QByteArrayView text, LogTimestamp &stamp) const;
 
 private:
@@ -59,6 +65,7 @@ private:
         bool twelveHour = false;
         bool fast = true;
         bool iso = false;
+        char32_t zeroDigit = U'0'; ///< native digits are read as ASCII ones
         // For the slow path.
         QLocale locale;
         QString dateFormat;
@@ -70,6 +77,8 @@ private:
     static Form compile(const LocaleFormats &formats);
     static bool compileFormat(const QString &format, std::vector<Item> &items, bool &twelveHour);
     bool parseForm(const Form &form, QByteArrayView text, LogTimestamp &stamp) const;
+    bool existsLocally(QDate date, QTime time) const;
+    static bool parseFast(const Form &form, QByteArrayView text, LogTimestamp &stamp);
     static bool parseItems(const Form &form, const std::vector<Item> &items, QByteArrayView text,
                            qsizetype &pos, int *fields, int &amPm);
     static bool parseIso(QByteArrayView text, LogTimestamp &stamp);
@@ -77,6 +86,8 @@ private:
 
     std::vector<Form> m_forms;
     mutable std::size_t m_last = 0;
+    mutable QDate m_checkedDate;
+    mutable bool m_dayChangesOffset = false;
 };
 
 } // namespace orvel

@@ -21,8 +21,9 @@ class SerialPort;
 /// line goes out at once, in arrival order, so several lines that arrive together are all
 /// processed. A partial line waits for its rest for the whole run, across closing and reopening
 /// the port. When a receiver closes the port while the lines of one read are going out (the
-/// recording stopped), the rest of them are dropped. A long stream without any line end (wrong baud
-/// rate, another device on the port) is thrown away and reported once through the notifier.
+/// recording stopped), the rest of them are dropped. A run without a line end longer than a count
+/// line can be (wrong baud rate, bad wiring, another device on the port) is thrown away up to the
+/// next line end and reported at once through the notifier, once until a good line arrives.
 ///
 /// Lives on the UI thread, like the port.
 class ReceiveHandler : public QObject
@@ -41,6 +42,10 @@ public:
 
     /// Handles `received` as if the port had just delivered it.
     void processReceived(const QString &received);
+
+    /// Drops the characters of a line that has not ended yet, so that they cannot join the first
+    /// line of what comes next.
+    void clearPartialLine() { m_assembler.clear(); }
 
     /// The characters of a line that has not ended yet.
     QString pendingText() const { return m_assembler.buffer(); }

@@ -1,5 +1,6 @@
-#include "common/runningstatistics.h"
+#include "common/clock.h"
 #include "common/failure.h"
+#include "common/runningstatistics.h"
 #include "common/localeformats.h"
 #include "common/notifier.h"
 #include "logfile/logpane.h"
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -83,299 +85,329 @@ private:
 
 } // namespace
 
+/// The log file as it is written: line ends, the summary block, the pane, and what happens when
+/// the file refuses writes, vanishes or its folder does (real files in a temporary folder; the
+/// ways of refusing work for root too).
 class TestLogWriter : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void writesNothingWhileClosed();
-    void addsLineEndOnlyWhenMissing();
-    void summaryBlock_data();
-    void summaryBlock();
-    void summaryOfNoSamplesWritesNothing();
-    void twoRecordingsAppend();
-    void paneKeepsReadersPlace();
-    void failedWriteReportedOnceAndPaneUnchanged();
-    void openFailureNamesTheFile();
-    void fullDiskKeepsCompleteLines();
-    void vanishedFileIsCreatedAgain_data();
-    void vanishedFileIsCreatedAgain();
-    void vanishedFolderIsWaitedFor();
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_path;
-};
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_folder = m_dir->filePath(QStringLiteral("logs"));
+        QVERIFY(QDir().mkpath(m_folder));
+        m_path = m_folder + QStringLiteral("/OrveaLog.txt");
+    }
 
-void TestLogWriter::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_path = m_dir->filePath(QStringLiteral("OrveaLog.txt"));
-}
+    void writesNothingWhileClosed()
+    {
+        RecordingNotifier notifier;
+        LogWriter writer(notifier);
+        TextPane pane;
+        writer.setPane(&pane);
+        writer.WriteLogLine(QStringLiteral("lost"));
+        // Opening creates the file; a recording without samples leaves it empty.
+        writer.open(m_path);
+        writer.WriteSummary(0, statisticsOf({{1, 2}}), LocaleFormats(QLocale::c()));
+        writer.close();
+        QCOMPARE(readAll(m_path), QByteArray());
+        QVERIFY(pane.content.isEmpty());
+    }
 
-void TestLogWriter::writesNothingWhileClosed()
-{
-    RecordingNotifier notifier;
-    LogWriter writer(notifier);
-    TextPane pane;
-    writer.setPane(&pane);
-    writer.WriteLogLine(QStringLiteral("lost"));
-    QVERIFY(pane.content.isEmpty());
-
-    // Opening creates the file; a recording without samples leaves it empty.
-    writer.open(m_path);
-    writer.WriteSummary(0, RunningStatistics(), LocaleFormats(QLocale::c()));
-    writer.close();
-    QCOMPARE(readAll(m_path), QByteArray());
-}
-
-void TestLogWriter::addsLineEndOnlyWhenMissing()
-{
-    RecordingNotifier notifier;
-    LogWriter writer(notifier);
-    writer.open(m_path);
-    writer.WriteLogLine(QStringLiteral("Small\tLarge\tDate/Time"));
-    writer.WriteLogLine(QStringLiteral("1200\t300\r\nmid"));
-    writer.WriteLogLine(QStringLiteral("Grüße"));
-    writer.close();
-    // UTF-8 without a byte-order mark, CR LF only where missing.
-    QCOMPARE(readAll(m_path),
-             QByteArray("Small\tLarge\tDate/Time\r\n1200\t300\r\nmidGr\xc3\xbc\xc3\x9f"
-                        "e\r\n"));
-}
-
-void TestLogWriter::summaryBlock_data()
-{
-    QTest::addColumn<QString>("localeName");
-    QTest::addColumn<Samples>("samples");
-    QTest::addColumn<QStringList>("figures");
-
-    QTest::newRow("three samples")
-        << "en_US" << Samples{{1200, 100}, {1300, 200}, {1500, 300}}
-        << QStringList{"3", "1200", "1500", "1333.3", "100", "300", "200.0"};
-    QTest::newRow("decimal comma")
-        << "de_DE" << Samples{{1200, 100}, {1300, 200}}
-        << QStringList{"2", "1200", "1300", "1250,0", "100", "200", "150,0"};
-    QTest::newRow("no group separator in big averages")
-        << "en_US" << Samples{{2000000000, 0}, {2000000000, 0}}
-        << QStringList{"2", "2000000000", "2000000000", "2000000000.0", "0", "0", "0.0"};
-    QTest::newRow("negative counts") << "en_US" << Samples{{-5, -1}, {-3, -2}}
-                                     << QStringList{"2", "-5", "-3", "-4.0", "-2", "-1", "-1.5"};
-}
-
-void TestLogWriter::summaryBlock()
-{
-    QFETCH(QString, localeName);
-    QFETCH(Samples, samples);
-    QFETCH(QStringList, figures);
-
-    RecordingNotifier notifier;
-    LogWriter writer(notifier);
-    writer.open(m_path);
-    writer.WriteSummary(qint32(samples.size()), statisticsOf(samples),
-                        LocaleFormats(QLocale(localeName)));
-    writer.close();
-
-    const QString expected = QStringLiteral("\r\n"
-                                            "--------------------------\r\n"
-                                            "         SUMMARY\r\n"
-                                            "(particles per cubic foot)\r\n"
-                                            "--------------------------\r\n"
-                                            "Number of samples : %1\r\n"
-                                            "\r\n"
-                                            "Small Particles\r\n"
-                                            "---------------\r\n"
-                                            " Low : %2\r\n"
-                                            " Hi  : %3\r\n"
-                                            " Avg : %4\r\n"
-                                            "\r\n"
-                                            "Large Particles\r\n"
-                                            "---------------\r\n"
-                                            " Low : %5\r\n"
-                                            " Hi  : %6\r\n"
-                                            " Avg : %7\r\n"
-                                            "\r\n"
-                                            "------ End Summary -------\r\n"
-                                            "\r\n")
-                                 .arg(figures[0], figures[1], figures[2], figures[3], figures[4],
-                                      figures[5], figures[6]);
-    QCOMPARE(QString::fromUtf8(readAll(m_path)), expected);
-    QCOMPARE(expected.count(QStringLiteral("\r\n")), 21);
-}
-
-void TestLogWriter::summaryOfNoSamplesWritesNothing()
-{
-    RecordingNotifier notifier;
-    LogWriter writer(notifier);
-    TextPane pane;
-    writer.setPane(&pane);
-    writer.open(m_path);
-    writer.WriteSummary(0, statisticsOf({{1, 2}}), LocaleFormats(QLocale::c()));
-    QVERIFY(pane.content.isEmpty());
-}
-
-void TestLogWriter::twoRecordingsAppend()
-{
-    RecordingNotifier notifier;
-    LogWriter writer(notifier);
-    const LocaleFormats formats(QLocale::c());
-    for (int recording = 1; recording <= 2; ++recording) {
+    void addsLineEndOnlyWhenMissing()
+    {
+        RecordingNotifier notifier;
+        LogWriter writer(notifier);
         writer.open(m_path);
         writer.WriteLogLine(QStringLiteral("Small\tLarge\tDate/Time"));
-        writer.WriteLogLine(QStringLiteral("%1\t1\r\n").arg(recording * 100));
-        writer.WriteSummary(1, statisticsOf({{recording * 100, 1}}), formats);
+        writer.WriteLogLine(QStringLiteral("1200\t300\r\nmid"));
+        writer.WriteLogLine(QStringLiteral("Grüße"));
         writer.close();
+        // UTF-8 without a byte-order mark, CR LF only where missing.
+        QCOMPARE(readAll(m_path),
+                 QByteArray("Small\tLarge\tDate/Time\r\n1200\t300\r\nmidGr\xc3\xbc\xc3\x9f"
+                            "e\r\n"));
     }
-    const QString text = QString::fromUtf8(readAll(m_path));
-    QCOMPARE(text.count(QStringLiteral("SUMMARY")), 2);
-    QVERIFY(text.indexOf(QStringLiteral(" Low : 100")) < text.indexOf(QStringLiteral("200\t1")));
-    QVERIFY(text.indexOf(QStringLiteral("200\t1")) < text.indexOf(QStringLiteral(" Low : 200")));
-    QCOMPARE(text.count(QStringLiteral("Number of samples : 1\r\n")), 2);
-}
 
-void TestLogWriter::paneKeepsReadersPlace()
-{
-    RecordingNotifier notifier;
-    LogWriter writer(notifier);
-    TextPane pane;
-    writer.setPane(&pane);
-    writer.open(m_path);
-    writer.WriteLogLine(QStringLiteral("one"));
-    QCOMPARE(pane.caret, pane.content.size());
-    writer.WriteLogLine(QStringLiteral("two"));
-    QCOMPARE(pane.caret, pane.content.size());
-    pane.caret = 2;
-    writer.WriteLogLine(QStringLiteral("three"));
-    QCOMPARE(pane.content, QStringLiteral("one\r\ntwo\r\nthree\r\n"));
-    QCOMPARE(pane.caret, 2);
-}
-
-void TestLogWriter::failedWriteReportedOnceAndPaneUnchanged()
-{
-    if (!QFile::exists(QStringLiteral("/dev/full")))
-        QSKIP("no /dev/full on this machine");
-    RecordingNotifier notifier;
-    LogWriter writer(notifier);
-    TextPane pane;
-    writer.setPane(&pane);
-    writer.open(QStringLiteral("/dev/full"));
-    for (int i = 0; i < 5; ++i)
-        writer.WriteLogLine(QStringLiteral("%1\t1\r\n").arg(i));
-    QCOMPARE(notifier.messages.size(), 1);
-    QVERIFY2(notifier.messages[0].contains(QStringLiteral("/dev/full")),
-             qPrintable(notifier.messages[0]));
-    QVERIFY(pane.content.isEmpty());
-}
-
-void TestLogWriter::openFailureNamesTheFile()
-{
-    RecordingNotifier notifier;
-    LogWriter writer(notifier);
-    const QString path = m_dir->filePath(QStringLiteral("no/such/folder/log.txt"));
-    QVERIFY_THROWS_EXCEPTION(Failure, writer.open(path));
-    try {
-        writer.open(path);
-    } catch (const Failure &failure) {
-        QVERIFY(failure.description().contains(path));
-    }
-    QVERIFY(!writer.isOpen());
-}
-
-void TestLogWriter::fullDiskKeepsCompleteLines()
-{
-    const QString header = QStringLiteral("Small\tLarge\tDate/Time\r\n");
-    const QString row = QStringLiteral("%1\t300\t12/5/2026 7:50:20 AM\r\n");
-    RecordingNotifier notifier;
-    LogWriter writer(notifier);
-    TextPane pane;
-    writer.setPane(&pane);
-    writer.open(m_path);
-    writer.WriteLogLine(header);
+    void summaryBlock_data()
     {
-        // Room for less than one row: the first write is cut short, the rest fail outright.
-        FileSizeLimit limit(rlim_t(header.size() + 12));
-        if (!limit.isActive())
-            QSKIP("cannot lower the file size limit here");
-        for (int i = 1; i <= 5; ++i)
-            writer.WriteLogLine(row.arg(i * 100));
+        QTest::addColumn<QString>("localeName");
+        QTest::addColumn<Samples>("samples");
+        QTest::addColumn<QStringList>("figures");
+        QTest::newRow("three samples")
+            << "en_US" << Samples{{1200, 100}, {1300, 200}, {1500, 300}}
+            << QStringList{"3", "1200", "1500", "1333.3", "100", "300", "200.0"};
+        QTest::newRow("decimal comma")
+            << "de_DE" << Samples{{1200, 100}, {1300, 200}}
+            << QStringList{"2", "1200", "1300", "1250,0", "100", "200", "150,0"};
+        QTest::newRow("no group separator in big averages")
+            << "en_US" << Samples{{2000000000, 0}, {2000000000, 0}}
+            << QStringList{"2", "2000000000", "2000000000", "2000000000.0", "0", "0", "0.0"};
+        QTest::newRow("negative counts")
+            << "en_US" << Samples{{-5, -1}, {-3, -2}}
+            << QStringList{"2", "-5", "-3", "-4.0", "-2", "-1", "-1.5"};
     }
-    QCOMPARE(notifier.messages.size(), 1);
-    QVERIFY2(notifier.messages[0].contains(m_path), qPrintable(notifier.messages[0]));
-    QCOMPARE(readAll(m_path), header.toUtf8());
 
-    // Space is back: the recording goes on with whole rows, what was written stays as it was.
-    writer.WriteLogLine(row.arg(600));
-    writer.WriteLogLine(row.arg(700));
-    writer.close();
-    QCOMPARE(QString::fromUtf8(readAll(m_path)), header + row.arg(600) + row.arg(700));
-    QCOMPARE(pane.content, header + row.arg(600) + row.arg(700));
-    QCOMPARE(notifier.messages.size(), 1);
-}
+    void summaryBlock()
+    {
+        QFETCH(QString, localeName);
+        QFETCH(Samples, samples);
+        QFETCH(QStringList, figures);
+        RecordingNotifier notifier;
+        LogWriter writer(notifier);
+        writer.open(m_path);
+        writer.WriteSummary(qint32(samples.size()), statisticsOf(samples),
+                            LocaleFormats(QLocale(localeName)));
+        writer.close();
+        QCOMPARE(QString::fromUtf8(readAll(m_path)), summaryText(figures));
+    }
 
-void TestLogWriter::vanishedFileIsCreatedAgain_data()
-{
-    QTest::addColumn<bool>("moved");
-    QTest::newRow("deleted") << false;
-    QTest::newRow("moved away") << true;
-}
+    void twoRecordingsAppend()
+    {
+        RecordingNotifier notifier;
+        LogWriter writer(notifier);
+        const LocaleFormats formats(QLocale::c());
+        for (int recording = 1; recording <= 2; ++recording) {
+            writer.open(m_path);
+            writer.WriteLogLine(QStringLiteral("Small\tLarge\tDate/Time"));
+            writer.WriteLogLine(QStringLiteral("%1\t1\r\n").arg(recording * 100));
+            writer.WriteSummary(1, statisticsOf({{recording * 100, 1}}), formats);
+            writer.close();
+        }
+        const QString text = QString::fromUtf8(readAll(m_path));
+        QCOMPARE(text.count(QStringLiteral("SUMMARY")), 2);
+        QVERIFY(text.indexOf(QStringLiteral(" Low : 100")) < text.indexOf(QStringLiteral("200\t1")));
+        QVERIFY(text.indexOf(QStringLiteral("200\t1")) < text.indexOf(QStringLiteral(" Low : 200")));
+    }
 
-void TestLogWriter::vanishedFileIsCreatedAgain()
-{
-    QFETCH(bool, moved);
-    const QByteArray first("100\t1\t12/5/2026 7:50:20 AM\r\n");
-    const QByteArray second("200\t2\t12/5/2026 7:50:26 AM\r\n");
-    const QByteArray third("300\t3\t12/5/2026 7:50:32 AM\r\n");
-    const QString movedPath = m_dir->filePath(QStringLiteral("Elsewhere.txt"));
-    RecordingNotifier notifier;
-    LogWriter writer(notifier);
-    writer.open(m_path);
-    writer.WriteLogLine(QString::fromUtf8(first));
-    QVERIFY(moved ? QFile::rename(m_path, movedPath) : QFile::remove(m_path));
+    void paneKeepsReadersPlace()
+    {
+        RecordingNotifier notifier;
+        LogWriter writer(notifier);
+        TextPane pane;
+        writer.setPane(&pane);
+        writer.open(m_path);
+        writer.WriteLogLine(QStringLiteral("one"));
+        QCOMPARE(pane.caret, pane.content.size());
+        writer.WriteLogLine(QStringLiteral("two"));
+        QCOMPARE(pane.caret, pane.content.size());
+        pane.caret = 2;
+        writer.WriteLogLine(QStringLiteral("three"));
+        QCOMPARE(pane.content, QStringLiteral("one\r\ntwo\r\nthree\r\n"));
+        QCOMPARE(pane.caret, 2);
+    }
 
-    writer.WriteLogLine(QString::fromUtf8(second));
-    writer.WriteLogLine(QString::fromUtf8(third));
-    writer.close();
+    void openFailureNamesTheFile()
+    {
+        RecordingNotifier notifier;
+        LogWriter writer(notifier);
+        const QString path = m_dir->filePath(QStringLiteral("no/such/folder/log.txt"));
+        try {
+            writer.open(path);
+            QFAIL("opened");
+        } catch (const Failure &failure) {
+            QVERIFY(failure.description().contains(path));
+        }
+        QVERIFY(!writer.isOpen());
+    }
 
-    QCOMPARE(notifier.messages.size(), 1);
-    QVERIFY2(notifier.messages[0].contains(m_path), qPrintable(notifier.messages[0]));
-    const QByteArray text = readAll(m_path);
-    QVERIFY2(text.startsWith("Note: the log file was deleted or moved away"), text.constData());
-    QVERIFY2(text.endsWith("goes on.\r\n" + second + third), text.constData());
-    if (moved)
-        QCOMPARE(readAll(movedPath), first);
-}
+    /// A full disk: the write cut short is taken back, the rows wait (shown in the pane, counted
+    /// by the signal) and follow in order once space is back.
+    void fullDiskRowsWaitAndFollowInOrder()
+    {
+        RecordingNotifier notifier;
+        LogWriter writer(notifier);
+        QSignalSpy pending(&writer, &LogWriter::pendingRowsChanged);
+        TextPane pane;
+        writer.setPane(&pane);
+        writer.open(m_path);
+        writer.WriteLogLine(Header);
+        QString rows;
+        {
+            // Room for less than one row: the first write is cut short, the rest fail outright.
+            FileSizeLimit limit(rlim_t(Header.size() + 12));
+            if (!limit.isActive())
+                QSKIP("cannot lower the file size limit here");
+            for (int i = 1; i <= 5; ++i) {
+                writer.WriteLogLine(row(i));
+                rows += row(i);
+            }
+        }
+        QCOMPARE(notifier.messages.size(), 1);
+        QVERIFY2(notifier.messages[0].contains(m_path), qPrintable(notifier.messages[0]));
+        QCOMPARE(readAll(m_path), Header.toUtf8());
+        QCOMPARE(writer.pendingRows(), 5);
+        QCOMPARE(pending.constLast().first().toInt(), 5);
+        QCOMPARE(pane.content, Header + rows);
 
-void TestLogWriter::vanishedFolderIsWaitedFor()
-{
-    const QString folder = m_dir->filePath(QStringLiteral("logs"));
-    const QString path = folder + QStringLiteral("/OrveaLog.txt");
-    QVERIFY(QDir().mkpath(folder));
-    RecordingNotifier notifier;
-    LogWriter writer(notifier);
-    writer.open(path);
-    writer.WriteLogLine(QStringLiteral("100\t1"));
-    QVERIFY(QDir(folder).removeRecursively());
+        writer.WriteLogLine(row(6));
+        QCOMPARE(writer.pendingRows(), 0);
+        QCOMPARE(pending.constLast().first().toInt(), 0);
+        writer.close();
+        QCOMPARE(QString::fromUtf8(readAll(m_path)), Header + rows + row(6));
+        QCOMPARE(pane.content, Header + rows + row(6));
+        QCOMPARE(notifier.messages.size(), 1);
+    }
 
-    // Nowhere to write: told once, the recording goes on.
-    writer.WriteLogLine(QStringLiteral("200\t2"));
-    writer.WriteLogLine(QStringLiteral("300\t3"));
-    QCOMPARE(notifier.messages.size(), 1);
-    QVERIFY2(notifier.messages[0].startsWith(QStringLiteral("Cannot write to the log file")),
-             qPrintable(notifier.messages[0]));
-    QVERIFY(writer.isOpen());
+    void vanishedFileIsCreatedAgain_data()
+    {
+        QTest::addColumn<bool>("moved");
+        QTest::newRow("deleted") << false;
+        QTest::newRow("moved away") << true;
+    }
 
-    // The folder is back: the file is created again with its note.
-    QVERIFY(QDir().mkpath(folder));
-    writer.WriteLogLine(QStringLiteral("400\t4"));
-    writer.close();
-    QCOMPARE(notifier.messages.size(), 2);
-    QVERIFY2(notifier.messages[1].contains(QStringLiteral("created again")),
-             qPrintable(notifier.messages[1]));
-    const QByteArray text = readAll(path);
-    QVERIFY2(text.startsWith("Note: ") && text.endsWith("goes on.\r\n400\t4\r\n"),
-             text.constData());
-}
+    /// Noticed at the stop at the latest; the rows that went to a deleted file are written
+    /// again, a moved file keeps the rows written to it until the writer noticed.
+    void vanishedFileIsCreatedAgain()
+    {
+        QFETCH(bool, moved);
+        const QString movedPath = m_dir->filePath(QStringLiteral("Elsewhere.txt"));
+        RecordingNotifier notifier;
+        LogWriter writer(notifier);
+        writer.open(m_path);
+        writer.WriteLogLine(row(1));
+        QVERIFY(moved ? QFile::rename(m_path, movedPath) : QFile::remove(m_path));
+        writer.WriteLogLine(row(2));
+        writer.WriteLogLine(row(3));
+        writer.close();
+
+        QCOMPARE(notifier.messages.size(), 1);
+        QVERIFY2(notifier.messages[0].contains(m_path), qPrintable(notifier.messages[0]));
+        const QString text = QString::fromUtf8(readAll(m_path));
+        QVERIFY2(text.startsWith(QStringLiteral("Note: the log file was deleted or moved away")),
+                 qPrintable(text));
+        const QString rows = row(1) + row(2) + row(3);
+        QVERIFY2(text.endsWith(QStringLiteral("goes on.\r\n") + (moved ? QString() : rows)),
+                 qPrintable(text));
+        if (moved)
+            QCOMPARE(QString::fromUtf8(readAll(movedPath)), rows);
+    }
+
+    void refusedLogIsWaitedFor_data()
+    {
+        QTest::addColumn<bool>("logBecomesFolder");
+        QTest::newRow("log replaced by a folder") << true;
+        QTest::newRow("folder removed and replaced by a file") << false;
+    }
+
+    /// The path refuses the file (root too cannot write a file over a folder, or below a file):
+    /// looked at once a second by the clock, the rows wait, and all follow in order, the ones
+    /// that went to the deleted file first, once the path takes a file again.
+    void refusedLogIsWaitedFor()
+    {
+        QFETCH(bool, logBecomesFolder);
+        RecordingNotifier notifier;
+        FixedClock clock(QDateTime(QDate(2026, 12, 5), QTime(7, 50)));
+        LogWriter writer(notifier);
+        writer.setClock(&clock);
+        writer.open(m_path);
+        writer.WriteLogLine(Header);
+        writer.WriteLogLine(row(1));
+        refuse(logBecomesFolder);
+        writer.WriteLogLine(row(2));
+        QCOMPARE(writer.pendingRows(), 0); // not looked at yet
+        clock.advanceSecs(1);
+        writer.WriteLogLine(row(3));
+        QCOMPARE(writer.pendingRows(), 4);
+        QCOMPARE(notifier.messages.size(), 1);
+        QVERIFY2(notifier.messages[0].startsWith(QStringLiteral("Cannot write to the log file")),
+                 qPrintable(notifier.messages[0]));
+
+        accept(logBecomesFolder);
+        writer.WriteLogLine(row(4));
+        QCOMPARE(writer.pendingRows(), 0);
+        writer.close();
+        QCOMPARE(notifier.messages.size(), 2);
+        QVERIFY2(notifier.messages[1].contains(QStringLiteral("created again")),
+                 qPrintable(notifier.messages[1]));
+        const QString text = QString::fromUtf8(readAll(m_path));
+        QVERIFY2(text.startsWith(QStringLiteral("Note: ")) &&
+                     text.endsWith(QStringLiteral("goes on.\r\n") + Header + row(1) + row(2) +
+                                   row(3) + row(4)),
+                 qPrintable(text));
+    }
+
+    void refusedAtTheStopGoesToARecoveryFile_data() { refusedLogIsWaitedFor_data(); }
+
+    /// Still refused at the stop: the rows and the summary go to a recovery file beside the log,
+    /// or in the user's data folder when the log's folder refuses too, and the user is told.
+    void refusedAtTheStopGoesToARecoveryFile()
+    {
+        QFETCH(bool, logBecomesFolder);
+        RecordingNotifier notifier;
+        FixedClock clock(QDateTime(QDate(2026, 12, 5), QTime(7, 50)));
+        LogWriter writer(notifier);
+        writer.setClock(&clock);
+        QSignalSpy pending(&writer, &LogWriter::pendingRowsChanged);
+        writer.open(m_path);
+        writer.WriteLogLine(Header);
+        writer.WriteLogLine(row(1));
+        refuse(logBecomesFolder);
+        writer.WriteLogLine(row(2));
+        writer.WriteSummary(2, statisticsOf({{100, 300}, {200, 300}}), LocaleFormats(QLocale::c()));
+        writer.close();
+        QCOMPARE(pending.constLast().first().toInt(), 0);
+
+        const QString folder =
+            logBecomesFolder ? m_folder
+                             : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        const QString recovery = folder + QStringLiteral("/OrveaLog.txt.recovered.txt");
+        QCOMPARE(writer.recoveryPath(), recovery);
+        const QString kept = QString::fromUtf8(readAll(recovery));
+        QFile::remove(recovery);
+        QCOMPARE(kept, Header + row(1) + row(2) +
+                           summaryText({"2", "100", "200", "150.0", "300", "300", "300.0"}));
+        QCOMPARE(notifier.messages.size(), 2);
+        QVERIFY2(notifier.messages[1].startsWith(QStringLiteral("24 lines")) &&
+                     notifier.messages[1].contains(recovery),
+                 qPrintable(notifier.messages[1]));
+    }
+
+private:
+    static QString row(int i)
+    {
+        return QStringLiteral("%1\t300\t12/5/2026 7:50:20 AM\r\n").arg(i * 100);
+    }
+
+    static QString summaryText(const QStringList &figures)
+    {
+        return QStringLiteral("\r\n--------------------------\r\n         SUMMARY\r\n"
+                              "(particles per cubic foot)\r\n--------------------------\r\n"
+                              "Number of samples : %1\r\n\r\nSmall Particles\r\n"
+                              "---------------\r\n Low : %2\r\n Hi  : %3\r\n Avg : %4\r\n\r\n"
+                              "Large Particles\r\n---------------\r\n Low : %5\r\n Hi  : %6\r\n"
+                              " Avg : %7\r\n\r\n------ End Summary -------\r\n\r\n")
+            .arg(figures[0], figures[1], figures[2], figures[3], figures[4], figures[5],
+                 figures[6]);
+    }
+
+    /// Makes the log's path refuse a file: the log becomes a folder, or its folder a file.
+    void refuse(bool logBecomesFolder)
+    {
+        if (logBecomesFolder) {
+            QVERIFY(QFile::remove(m_path) && QDir().mkdir(m_path));
+            return;
+        }
+        QVERIFY(QDir(m_folder).removeRecursively());
+        QFile blocker(m_folder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
+
+    void accept(bool logBecomesFolder)
+    {
+        QVERIFY(logBecomesFolder ? QDir().rmdir(m_path)
+                                 : QFile::remove(m_folder) && QDir().mkdir(m_folder));
+    }
+
+    const QString Header = QStringLiteral("Small\tLarge\tDate/Time\r\n");
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_folder;
+    QString m_path;
+};
 
 QTEST_GUILESS_MAIN(TestLogWriter)
 #include "tst_logwriter.moc"

@@ -2,15 +2,9 @@
 
 #include <QFile>
 #include <QRandomGenerator>
-#include <QSocketNotifier>
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/ioctl.h>
-#include <termios.h>
-#include <unistd.h>
 
 namespace orvel {
 
@@ -19,12 +13,6 @@ namespace {
 // In fast streaming, keep about this much queued so the terminal never runs dry.
 constexpr qsizetype FastWatermark = 4096;
 constexpr qsizetype GarbageChunk = 80;
-
-QString systemMessage(const char *what)
-{
-    return QStringLiteral("%1: %2").arg(QLatin1StringView(what),
-                                        QString::fromLocal8Bit(std::strerror(errno)));
-}
 
 QByteArray countLine(qint32 small, qint32 large)
 {
@@ -37,92 +25,28 @@ CounterSimulator::CounterSimulator(QObject *parent)
     : QObject(parent)
 {
     connect(&m_streamTimer, &QTimer::timeout, this, &CounterSimulator::streamNext);
-}
-
-CounterSimulator::~CounterSimulator()
-{
-    closeDescriptors();
+    connect(&m_terminal, &PseudoTerminal::bytesArrived, this, &CounterSimulator::handleArrived);
+    connect(&m_terminal, &PseudoTerminal::drained, this, &CounterSimulator::handleDrained);
+    connect(&m_terminal, &PseudoTerminal::failed, this, [this] {
+        m_errorString = m_terminal.errorString();
+        stopStream();
+        Q_EMIT failed();
+    });
 }
 
 bool CounterSimulator::open()
 {
-    if (isOpen())
-        return true;
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master < 0) {
-        m_errorString = systemMessage("posix_openpt");
-        return false;
-    }
-    char name[128] = {};
-    if (::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
-        ::ptsname_r(master, name, sizeof name) != 0) {
-        m_errorString = systemMessage("pseudo-terminal setup");
-        ::close(master);
-        return false;
-    }
-    // Hold the terminal side open for as long as the simulator lives: without it the first
-    // close by the logger would hang up the line and every later write would fail.
-    const int slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (slave < 0) {
-        m_errorString = systemMessage(name);
-        ::close(master);
-        return false;
-    }
-    termios settings = {};
-    if (::tcgetattr(slave, &settings) != 0) {
-        m_errorString = systemMessage("tcgetattr");
-        ::close(slave);
-        ::close(master);
-        return false;
-    }
-    ::cfmakeraw(&settings);
-    settings.c_cflag |= CLOCAL | CREAD;
-    ::cfsetspeed(&settings, B9600);
-    if (::tcsetattr(slave, TCSANOW, &settings) != 0 ||
-        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK) != 0) {
-        m_errorString = systemMessage("terminal settings");
-        ::close(slave);
-        ::close(master);
-        return false;
-    }
-
-    m_master = master;
-    m_slave = slave;
-    m_devicePath = QString::fromLocal8Bit(name);
-    m_errorString.clear();
-    m_readNotifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
-    connect(m_readNotifier, &QSocketNotifier::activated, this, &CounterSimulator::readIncoming);
-    m_writeNotifier = new QSocketNotifier(m_master, QSocketNotifier::Write, this);
-    m_writeNotifier->setEnabled(queuedBytes() > 0);
-    connect(m_writeNotifier, &QSocketNotifier::activated, this, &CounterSimulator::writeQueued);
-    return true;
+    const bool opened = m_terminal.open();
+    m_errorString = m_terminal.errorString();
+    return opened;
 }
+
+CounterSimulator::~CounterSimulator() = default;
 
 void CounterSimulator::hangUp()
 {
     stopStream();
-    closeDescriptors();
-}
-
-void CounterSimulator::closeDescriptors()
-{
-    // Possibly called from a slot of one of the notifiers: let them go from the event loop.
-    for (QSocketNotifier *notifier : {m_readNotifier, m_writeNotifier}) {
-        if (notifier) {
-            notifier->setEnabled(false);
-            notifier->deleteLater();
-        }
-    }
-    m_readNotifier = nullptr;
-    m_writeNotifier = nullptr;
-    if (m_slave >= 0)
-        ::close(m_slave);
-    if (m_master >= 0)
-        ::close(m_master);
-    m_slave = -1;
-    m_master = -1;
-    m_outgoing.clear();
-    m_outgoingOffset = 0;
+    m_terminal.close();
 }
 
 void CounterSimulator::sendRaw(const QByteArray &bytes)
@@ -288,50 +212,25 @@ QByteArray CounterSimulator::historyAnswer() const
     return answer;
 }
 
-qsizetype CounterSimulator::unreadBytes() const
+void CounterSimulator::handleArrived(const QByteArray &arrived)
 {
-    int count = 0;
-    if (m_slave < 0 || ::ioctl(m_slave, FIONREAD, &count) != 0)
-        return 0;
-    return count;
+    m_received += arrived;
+    Q_EMIT bytesReceived(arrived);
+
+    if (!m_answersHistory)
+        return;
+    m_command += arrived;
+    for (qsizetype at = m_command.indexOf("D\r"); at >= 0; at = m_command.indexOf("D\r")) {
+        m_command.remove(0, at + 2);
+        m_terminal.queue(historyAnswer());
+        Q_EMIT historyRequested();
+    }
+    // Only a "D" at the very end can still become a request.
+    m_command = m_command.right(1);
 }
 
-void CounterSimulator::queue(const QByteArray &bytes)
+void CounterSimulator::handleDrained()
 {
-    if (!isOpen() || bytes.isEmpty())
-        return;
-    m_outgoing += bytes;
-    m_writeNotifier->setEnabled(true);
-}
-
-void CounterSimulator::writeQueued()
-{
-    while (queuedBytes() > 0) {
-        const ssize_t written =
-            ::write(m_master, m_outgoing.constData() + m_outgoingOffset, size_t(queuedBytes()));
-        if (written > 0) {
-            m_outgoingOffset += written;
-            m_bytesWritten += written;
-            continue;
-        }
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            break; // the terminal is full; the notifier says when it has room again
-        fail(systemMessage("write"));
-        return;
-    }
-    if (queuedBytes() > 0) {
-        // Drop what has gone out now and then, not on every write.
-        if (m_outgoingOffset > FastWatermark * 16) {
-            m_outgoing.remove(0, m_outgoingOffset);
-            m_outgoingOffset = 0;
-        }
-        return;
-    }
-    m_outgoing.clear();
-    m_outgoingOffset = 0;
-    m_writeNotifier->setEnabled(false);
     if (m_fast && m_streaming)
         streamFast();
     if (queuedBytes() > 0)
@@ -343,50 +242,9 @@ void CounterSimulator::writeQueued()
     }
 }
 
-void CounterSimulator::readIncoming()
+void CounterSimulator::queue(const QByteArray &bytes)
 {
-    char chunk[4096];
-    QByteArray arrived;
-    for (;;) {
-        const ssize_t count = ::read(m_master, chunk, sizeof chunk);
-        if (count > 0) {
-            arrived.append(chunk, count);
-            continue;
-        }
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            break;
-        // The terminal side is gone for good; stop listening rather than spin.
-        m_readNotifier->setEnabled(false);
-        break;
-    }
-    if (arrived.isEmpty())
-        return;
-    m_received += arrived;
-    Q_EMIT bytesReceived(arrived);
-
-    if (!m_answersHistory)
-        return;
-    m_command += arrived;
-    for (qsizetype at = m_command.indexOf("D\r"); at >= 0; at = m_command.indexOf("D\r")) {
-        m_command.remove(0, at + 2);
-        queue(historyAnswer());
-        Q_EMIT historyRequested();
-    }
-    // Only a "D" at the very end can still become a request.
-    m_command = m_command.right(1);
-}
-
-void CounterSimulator::fail(const QString &message)
-{
-    m_errorString = message;
-    m_outgoing.clear();
-    m_outgoingOffset = 0;
-    if (m_writeNotifier)
-        m_writeNotifier->setEnabled(false);
-    stopStream();
-    Q_EMIT failed();
+    m_terminal.queue(bytes);
 }
 
 } // namespace orvel

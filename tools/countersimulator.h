@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pseudoterminal.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -7,8 +9,6 @@
 #include <QTimer>
 
 #include <utility>
-
-class QSocketNotifier;
 
 namespace orvel {
 
@@ -36,13 +36,13 @@ public:
     /// Creates the pseudo-terminal pair in raw mode (no echo, no CR/LF translation). False, with
     /// `errorString()`, when the system refuses.
     bool open();
-    bool isOpen() const { return m_master >= 0; }
+    bool isOpen() const { return m_terminal.isOpen(); }
 
     /// Closes the terminal: to the logger the device vanishes, as if it were unplugged.
     void hangUp();
 
     /// The terminal the logger opens, e.g. "/dev/pts/3"; empty before `open()`.
-    QString devicePath() const { return m_devicePath; }
+    QString devicePath() const { return m_terminal.devicePath(); }
     QString errorString() const { return m_errorString; }
 
     // Sending. Each call queues bytes; they go out from the event loop, in call order.
@@ -90,10 +90,10 @@ public:
     QByteArray received() const { return m_received; }
     void clearReceived() { m_received.clear(); }
     /// Bytes queued and not yet taken by the terminal.
-    qsizetype queuedBytes() const { return m_outgoing.size() - m_outgoingOffset; }
+    qsizetype queuedBytes() const { return m_terminal.queuedBytes(); }
     /// Bytes the terminal has taken and the logger has not read yet.
-    qsizetype unreadBytes() const;
-    qint64 bytesWritten() const { return m_bytesWritten; }
+    qsizetype unreadBytes() const { return m_terminal.unreadBytes(); }
+    qint64 bytesWritten() const { return m_terminal.bytesWritten(); }
 
     static constexpr int DefaultSplitGapMs = 30;
 
@@ -111,26 +111,16 @@ Q_SIGNALS:
 
 private:
     void queue(const QByteArray &bytes);
-    void writeQueued();
-    void readIncoming();
+    void handleArrived(const QByteArray &arrived);
+    void handleDrained();
     void streamNext();
     void streamFast();
     bool streamDone() const;
     QByteArray nextStreamItem();
     QByteArray nextReading();
-    void closeDescriptors();
-    void fail(const QString &message);
 
-    int m_master = -1;
-    int m_slave = -1;
-    QString m_devicePath;
+    PseudoTerminal m_terminal;
     QString m_errorString;
-    QSocketNotifier *m_readNotifier = nullptr;
-    QSocketNotifier *m_writeNotifier = nullptr;
-
-    QByteArray m_outgoing;
-    qsizetype m_outgoingOffset = 0;
-    qint64 m_bytesWritten = 0;
     QByteArray m_received;
     QByteArray m_command;
 

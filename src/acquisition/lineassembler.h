@@ -36,12 +36,6 @@ public:
     /// What to tell the user when `dropped` characters arrived without a line end.
     static QString overflowMessage(qsizetype dropped);
     const QString &buffer() const { return m_buffer; }
-    /// Drops a partial line, so what arrives next starts a new one.
-    void clear()
-    {
-        m_buffer.clear();
-        m_overflowing = false;
-    }
     qsizetype limit() const { return m_limit; }
 
 private:

@@ -43,10 +43,6 @@ public:
     /// Handles `received` as if the port had just delivered it.
     void processReceived(const QString &received);
 
-    /// Drops the characters of a line that has not ended yet, so that they cannot join the first
-    /// line of what comes next.
-    void clearPartialLine() { m_assembler.clear(); }
-
     /// The characters of a line that has not ended yet.
     QString pendingText() const { return m_assembler.buffer(); }
     /// Drops the characters of a line that has not ended, e.g. when a recording starts or a lost

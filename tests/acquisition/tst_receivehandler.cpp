@@ -136,7 +136,7 @@ private Q_SLOTS:
         QCOMPARE(linesOf(*m_lines), (QStringList{"12,3\r\n", "4,5\r\n"}));
 
         m_port->setPortOpen(false);
-        m_handler->clearPartialLine();
+        m_handler->discardPartialLine();
         QCOMPARE(m_handler->pendingText(), QString());
         openPort();
         m_simulator->sendRaw("5,30\r\n");

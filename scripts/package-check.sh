@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the .deb that `make package` built with apt-get on this machine (as root), checks
-# that the programs are on the PATH, the logger in the menu and the recorder's unit in place, starts orvel-logger offscreen and removes
-# the package again. Usage: scripts/package-check.sh [build-dir]   (default: build)
+# that the three programs are on the PATH, the logger in the menu and the recorder's unit in
+# place, starts orvel-logger offscreen and removes the package again. Usage: scripts/package-check.sh [build-dir]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}

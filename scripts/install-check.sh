@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs a build into a temporary prefix and checks the installed tree: every file in place,
 # the desktop entry (desktop-file-validate), the AppStream metainfo (appstreamcli validate,
-# offline) and both man pages (man -l). Installs the three validators first when run as root.
+# offline), the man pages (man -l) and the systemd unit (systemd-analyze verify, where systemd is
+# installed). Installs the three validators first when run as root.
 # Usage: scripts/install-check.sh [build-dir]   (default: build, which must be configured and built)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -35,11 +36,14 @@ fail() {
 expected=(
     bin/orvel-logger
     bin/orvel-counter-simulator
+    bin/orvel-recorder
     share/applications/com.orvel.OrvelLogger.desktop
     share/metainfo/com.orvel.OrvelLogger.metainfo.xml
     share/icons/hicolor/scalable/apps/orvel-logger.svg
     share/man/man1/orvel-logger.1
     share/man/man1/orvel-counter-simulator.1
+    share/man/man1/orvel-recorder.1
+    lib/systemd/system/orvel-recorder@.service
 )
 for size in 16 24 32 48 64 128 256; do
     expected+=("share/icons/hicolor/${size}x${size}/apps/orvel-logger.png")
@@ -47,7 +51,7 @@ done
 for file in "${expected[@]}"; do
     [ -s "$prefix/$file" ] || fail "not installed: $file"
 done
-for program in orvel-logger orvel-counter-simulator; do
+for program in orvel-logger orvel-counter-simulator orvel-recorder; do
     [ -x "$prefix/bin/$program" ] || fail "not executable: bin/$program"
 done
 
@@ -75,13 +79,37 @@ appstreamcli validate --no-net --pedantic \
     "$prefix/share/metainfo/com.orvel.OrvelLogger.metainfo.xml" ||
     fail "appstreamcli rejects the metainfo"
 
-for page in orvel-logger orvel-counter-simulator; do
+for page in orvel-logger orvel-counter-simulator orvel-recorder; do
     rendered=$(MANWIDTH=80 LC_ALL=C.UTF-8 man -l --warnings "$prefix/share/man/man1/$page.1" \
         2>&1 >/dev/null) || fail "man -l fails on $page.1"
     [ -z "$rendered" ] || fail "man -l warns on $page.1: $rendered"
     MANWIDTH=80 man -l "$prefix/share/man/man1/$page.1" 2>/dev/null | grep -q '^NAME' ||
         fail "$page.1 renders without a NAME section"
 done
+
+# The service unit: it names the installed program and passes systemd's own check.
+unit="$prefix/lib/systemd/system/orvel-recorder@.service"
+if [ -f "$unit" ]; then
+    grep -qx "ExecStart=$prefix/bin/orvel-recorder --port /dev/%I .*" "$unit" ||
+        fail "orvel-recorder@.service: ExecStart does not name $prefix/bin/orvel-recorder"
+    for key in DynamicUser=yes SupplementaryGroups=dialout StateDirectory=orvel \
+        Restart=on-failure; do
+        grep -qx "$key" "$unit" || fail "orvel-recorder@.service: no $key"
+    done
+    if command -v systemd-analyze >/dev/null; then
+        # A template is checked as an instance of itself; the unit folder is a copy, so that
+        # systemd finds nothing else of this machine's.
+        units=$(mktemp -d)
+        cp "$unit" "$units/orvel-recorder@ttyUSB0.service"
+        verified=$(SYSTEMD_UNIT_PATH="$units:" systemd-analyze verify --man=no \
+            "$units/orvel-recorder@ttyUSB0.service" 2>&1) ||
+            fail "systemd-analyze rejects orvel-recorder@.service: $verified"
+        [ -z "$verified" ] || fail "systemd-analyze warns on orvel-recorder@.service: $verified"
+        rm -rf "$units"
+    else
+        echo "install-check: systemd-analyze not installed; the unit is not verified"
+    fi
+fi
 
 if [ "$failures" -gt 0 ]; then
     echo "install-check: $failures problem(s)" >&2

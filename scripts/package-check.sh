@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the .deb that `make package` built with apt-get on this machine (as root), checks
-# that both programs are in the menu and on the PATH, starts orvel-logger offscreen and removes
-# the package again. Usage: scripts/package-check.sh [build-dir]   (default: build)
+# that the three programs are on the PATH, the logger in the menu and the recorder's unit in
+# place, starts orvel-logger offscreen and removes the package again. Usage: scripts/package-check.sh [build-dir]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -20,13 +20,16 @@ export DEBIAN_FRONTEND=noninteractive
 apt-get install -y -qq "$deb"
 trap 'apt-get remove -y -qq orvel-logger >/dev/null' EXIT
 
-for program in orvel-logger orvel-counter-simulator; do
+for program in orvel-logger orvel-counter-simulator orvel-recorder; do
     [ "$(command -v "$program")" = "/usr/bin/$program" ] ||
         { echo "package-check: $program is not on the PATH" >&2; exit 1; }
 done
 [ -f /usr/share/applications/com.orvel.OrvelLogger.desktop ] ||
     { echo "package-check: no desktop entry" >&2; exit 1; }
 orvel-counter-simulator --help >/dev/null
+orvel-recorder --help >/dev/null
+[ -f /usr/lib/systemd/system/orvel-recorder@.service ] ||
+    { echo "package-check: no orvel-recorder@.service" >&2; exit 1; }
 
 # The logger counts as working when it is still running after a few seconds and then closes
 # cleanly (status 0) on the SIGTERM that ends it, as at a logout.

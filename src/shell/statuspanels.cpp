@@ -64,6 +64,8 @@ protected:
     {
         QPainter painter(this);
         const QRect area = contentsRect();
+        if (testAttribute(Qt::WA_OpaquePaintEvent))
+            painter.fillRect(rect(), palette().window());
         if (m_frame) {
             const QSize size = m_frame->deviceIndependentSize().toSize();
             painter.drawPixmap(QStyle::alignedRect(layoutDirection(), Qt::AlignCenter, size, area),
@@ -108,6 +110,8 @@ StatusPanels::StatusPanels(QStatusBar *bar, const Clock &clock, const LocaleForm
         label->setAlignment(Qt::AlignVCenter | (i == 0 ? Qt::AlignHCenter : Qt::AlignLeft));
         m_panels.append(label);
     }
+    // The indicator paints its whole panel, so a frame repaints nothing behind it.
+    panel(QStringLiteral("Animations"))->setAttribute(Qt::WA_OpaquePaintEvent);
     panel(QStringLiteral("Animations"))->setVisible(false);
     m_counterPacer = new PaintPacer({m_panels[NumSamples]}, this);
     m_row->installEventFilter(this);

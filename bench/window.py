@@ -16,6 +16,7 @@ Needs Xvfb and xdotool (scripts/install-deps.sh bench). Usage: bench/window.py [
 """
 
 import os
+import random
 import re
 import shutil
 import subprocess
@@ -96,9 +97,11 @@ class Feeder:
         return "{},{}\r\n".format(*Feeder.counts(n)).encode()
 
 
-def wait_for_window(env, name, timeout=20):
+def wait_for_window(env, name, app, timeout=20):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
+        if app.poll() is not None:
+            fail(f"the logger exited ({app.returncode}) before its window showed")
         found = subprocess.run(["xdotool", "search", "--name", name], env=env,
                                capture_output=True, text=True)
         ids = found.stdout.split()
@@ -113,6 +116,27 @@ def press(env, window, keys):
                    capture_output=True)
     subprocess.run(["xdotool", "windowfocus", "--sync", window], env=env, capture_output=True)
     subprocess.run(["xdotool", "key", "--clearmodifiers", keys], env=env, check=True)
+
+
+def start_x_server(work):
+    """Xvfb on a free display (other X servers on this machine may hold the low numbers, even
+    unseen from here), and the environment that leads the logger to it."""
+    for display in random.sample(range(100, 1000), 8):
+        xvfb = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1400x900x24",
+                                 "-nolisten", "tcp"], stderr=subprocess.DEVNULL)
+        env = dict(os.environ, DISPLAY=f":{display}", HOME=work,
+                   XDG_CONFIG_HOME=os.path.join(work, "config"), QT_QPA_PLATFORM="xcb",
+                   LANG="C.UTF-8", LC_ALL="C.UTF-8")
+        env.pop("WAYLAND_DISPLAY", None)
+        deadline = time.monotonic() + 10
+        while xvfb.poll() is None and time.monotonic() < deadline:
+            if subprocess.run(["xdotool", "getdisplaygeometry"], env=env,
+                              capture_output=True).returncode == 0:
+                return xvfb, env
+            time.sleep(0.1)
+        xvfb.kill()
+        xvfb.wait()
+    fail("no X server would start")
 
 
 def main():
@@ -132,18 +156,8 @@ def main():
 
     processes = []
     try:
-        display_pipe = os.pipe()
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(display_pipe[1]), "-screen", "0",
-                                 "1400x900x24", "-nolisten", "tcp"],
-                                pass_fds=(display_pipe[1],), stderr=subprocess.DEVNULL)
+        xvfb, env = start_x_server(work)
         processes.append(xvfb)
-        os.close(display_pipe[1])
-        display = os.read(display_pipe[0], 16).decode().strip()
-        os.close(display_pipe[0])
-        env = dict(os.environ, DISPLAY=f":{display}", HOME=work,
-                   XDG_CONFIG_HOME=os.path.join(work, "config"), QT_QPA_PLATFORM="xcb",
-                   LANG="C.UTF-8", LC_ALL="C.UTF-8")
-        env.pop("WAYLAND_DISPLAY", None)
         window_manager = "openbox" if shutil.which("openbox") else "none"
         if shutil.which("openbox"):
             processes.append(subprocess.Popen(["openbox", "--sm-disable"], env=env,
@@ -152,11 +166,11 @@ def main():
         app = subprocess.Popen([logger], env=env, stdout=subprocess.DEVNULL,
                                stderr=open(os.path.join(work, "logger.err"), "w"))
         processes.append(app)
-        window = wait_for_window(env, "^Orvel Logger")
+        window = wait_for_window(env, "^Orvel Logger", app)
         time.sleep(3)
 
         press(env, window, "ctrl+s")
-        wait_for_window(env, "recording")
+        wait_for_window(env, "recording", app)
         time.sleep(2)
 
         feeder = Feeder(master)

@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build run test test-release test-asan bench clean
+.PHONY: all deps configure build run test test-release test-asan bench bench-window clean
 
 all: build
 
@@ -36,6 +36,11 @@ test: test-release test-asan
 
 bench: build
 	$(BUILD)/bench/ingest
+
+# The real window under Xvfb, recording from a pseudo-terminal (about 4 minutes).
+bench-window: build
+	scripts/install-deps.sh bench
+	bench/window.py $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

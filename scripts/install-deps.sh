@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when any is missing.
 # As root it runs apt-get itself; otherwise it prints the exact command and fails.
-# `install-deps.sh fuzz` adds what `make fuzz` needs (clang with libFuzzer and the sanitizers).
+# `install-deps.sh fuzz` adds what `make fuzz` needs (clang with libFuzzer and the sanitizers),
+# `install-deps.sh bench` what `make bench-window` needs (an X server, a window manager, xdotool).
 set -eu
 packages=(
     cmake make g++ pkg-config
@@ -11,6 +12,9 @@ packages=(
 )
 if [ "${1:-}" = fuzz ]; then
     packages+=(clang-14 libclang-rt-14-dev)
+fi
+if [ "${1:-}" = bench ]; then
+    packages+=(xvfb openbox xdotool python3)
 fi
 missing=()
 for p in "${packages[@]}"; do

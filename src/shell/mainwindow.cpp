@@ -15,6 +15,7 @@
 #include "shell/loadlogcommand.h"
 #include "widgets/logpaneview.h"
 #include "widgets/messageboxnotifier.h"
+#include "widgets/paintpacer.h"
 #include "shell/optionlists.h"
 #include "shell/preferences.h"
 #include "shell/prompter.h"
@@ -275,8 +276,10 @@ void MainWindow::wireParts()
         m_demoSource->GenerateDemoSample(small, large, true);
     });
 
+    auto *countPacer = new PaintPacer({m_largeCountLabel, m_smallCountLabel}, this);
     connect(m_processor, &SampleProcessor::countTextsChanged, this,
-            [this](const QString &largeText, const QString &smallText) {
+            [this, countPacer](const QString &largeText, const QString &smallText) {
+                countPacer->aboutToChange(); // painted at most once a frame
                 m_largeCountLabel->setText(largeText);
                 m_smallCountLabel->setText(smallText);
             });

@@ -2,28 +2,87 @@
 
 #include "common/clock.h"
 #include "common/localeformats.h"
+#include "widgets/paintpacer.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPalette>
 #include <QStatusBar>
+#include <QStyle>
+
+#include <numeric>
+#include <vector>
 
 namespace orvel {
 
 namespace {
 
+enum Panel { Animations, Message, NumSamples, Version, Date, Time };
 const QStringList Keys = {QStringLiteral("Animations"), QStringLiteral("Message"),
                           QStringLiteral("NumSamples"), QStringLiteral("Version"),
                           QStringLiteral("Date"),       QStringLiteral("Time")};
 // Design widths in hundredths of a millimetre (2540 is one inch).
 const int Widths[] = {1296, 2540, 5080, 2540, 2540, 2540};
+// Who gives way first when the bar is too narrow for every text.
+const Panel ShrinkOrder[] = {Version, Date, Time, Message, NumSamples, Animations};
+constexpr int Spacing = 6;
+constexpr int TextPadding = 4;
+constexpr int FrameWidth = 43;
+constexpr int FrameHeight = 20;
 
 QPixmap blankFrame(int height)
 {
-    QPixmap frame(43, height);
+    QPixmap frame(FrameWidth, height);
     frame.fill(Qt::transparent);
     return frame;
+}
+
+/// A panel that elides its text to its width and shows an animation frame without a new layout:
+/// setting a frame repaints this panel's rectangle and nothing else.
+class PanelLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+    void setFrame(const QPixmap *frame)
+    {
+        if (frame == m_frame)
+            return;
+        m_frame = frame;
+        update();
+    }
+
+    QString shownText() const
+    {
+        return fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        if (testAttribute(Qt::WA_OpaquePaintEvent))
+            painter.fillRect(rect(), palette().window());
+        if (m_frame) {
+            const QSize size = m_frame->deviceIndependentSize().toSize();
+            painter.drawPixmap(QStyle::alignedRect(layoutDirection(), Qt::AlignCenter, size, area),
+                               *m_frame);
+            return;
+        }
+        painter.setPen(palette().color(foregroundRole()));
+        painter.drawText(area, int(alignment()), shownText());
+    }
+
+private:
+    const QPixmap *m_frame = nullptr;
+};
+
+PanelLabel *asPanel(QLabel *label)
+{
+    return static_cast<PanelLabel *>(label);
 }
 
 } // namespace
@@ -39,29 +98,124 @@ StatusPanels::StatusPanels(QStatusBar *bar, const Clock &clock, const LocaleForm
     , m_progressFrames(progressFrames())
     , m_activityFrames(activityFrames())
 {
-    const double dotsPerMm = bar->logicalDpiX() / 25.4;
+    // One row the panels are placed in by arrange(), so that texts never overlap.
+    m_row = new QWidget(bar);
+    m_row->setObjectName(QStringLiteral("StatusPanelRow"));
+    m_row->setMinimumHeight(std::max(FrameHeight, bar->fontMetrics().height()) + 2);
+    bar->addPermanentWidget(m_row, 1);
     for (int i = 0; i < Keys.size(); ++i) {
-        auto *label = new QLabel(bar);
+        auto *label = new PanelLabel(m_row);
         label->setObjectName(Keys[i]);
-        label->setMinimumWidth(int(Widths[i] / 100.0 * dotsPerMm));
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
         label->setAlignment(Qt::AlignVCenter | (i == 0 ? Qt::AlignHCenter : Qt::AlignLeft));
-        // The message and the counter take what room is left.
-        bar->addPermanentWidget(label, (i == 1 || i == 2) ? 1 : 0);
         m_panels.append(label);
     }
+    // The indicator paints its whole panel, so a frame repaints nothing behind it.
+    panel(QStringLiteral("Animations"))->setAttribute(Qt::WA_OpaquePaintEvent);
     panel(QStringLiteral("Animations"))->setVisible(false);
+    m_counterPacer = new PaintPacer({m_panels[NumSamples]}, this);
+    m_row->installEventFilter(this);
+    bar->window()->installEventFilter(this);
 
     m_progressTimer.setInterval(ProgressIntervalMs);
     m_activityTimer.setInterval(ActivityIntervalMs);
     connect(&m_progressTimer, &QTimer::timeout, this, &StatusPanels::ProgressAnimationTimer_Timer);
     connect(&m_activityTimer, &QTimer::timeout, this, &StatusPanels::DownloadAnimationTimer_Timer);
-    m_clockTimer.setInterval(1000);
-    connect(&m_clockTimer, &QTimer::timeout, this, &StatusPanels::refreshClock);
-    m_clockTimer.start();
+    // The panels show minutes: wake once a minute, just after it turns.
+    m_clockTimer.setSingleShot(true);
+    connect(&m_clockTimer, &QTimer::timeout, this, [this] {
+        refreshClock();
+        scheduleClock();
+    });
     refreshClock();
+    scheduleClock();
 }
 
 StatusPanels::~StatusPanels() = default;
+
+void StatusPanels::scheduleClock()
+{
+    const QTime now = m_clock.now().time();
+    const int intoMinute = now.second() * 1000 + now.msec();
+    m_clockTimer.start(60'000 - intoMinute + 20);
+}
+
+bool StatusPanels::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_row) {
+        if (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest)
+            arrange();
+    } else if (event->type() == QEvent::WindowStateChange || event->type() == QEvent::Show ||
+               event->type() == QEvent::Hide) {
+        followScreenState();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool StatusPanels::onScreen() const
+{
+    const QWidget *window = m_bar->window();
+    // A window never shown counts as on screen: nothing has hidden it.
+    return !window->isMinimized() &&
+           (window->isVisible() || !window->testAttribute(Qt::WA_WState_ExplicitShowHide));
+}
+
+void StatusPanels::followScreenState()
+{
+    if (!m_waiting)
+        return;
+    if (!onScreen())
+        m_progressTimer.stop();
+    else if (!m_progressTimer.isActive())
+        m_progressTimer.start();
+}
+
+void StatusPanels::arrange()
+{
+    if (m_arranging)
+        return;
+    m_arranging = true;
+    const QFontMetrics metrics = m_row->fontMetrics();
+    const double dotsPerMm = m_row->logicalDpiX() / 25.4;
+    const int count = int(m_panels.size());
+    std::vector<int> content(std::size_t(count), 0);
+    std::vector<int> widths(std::size_t(count), 0);
+    int shown = 0;
+    for (int i = 0; i < count; ++i) {
+        const QLabel *label = m_panels[i];
+        if (label->isHidden())
+            continue;
+        ++shown;
+        const QString text = label->text();
+        content[std::size_t(i)] =
+            i == Animations ? FrameWidth + 2
+                            : (text.isEmpty() ? 0 : metrics.horizontalAdvance(text) + TextPadding);
+        widths[std::size_t(i)] =
+            std::max(content[std::size_t(i)], int(Widths[i] / 100.0 * dotsPerMm));
+    }
+    int excess =
+        std::accumulate(widths.begin(), widths.end(), 0) + Spacing * (shown - 1) - m_row->width();
+    // First the design widths give way, then the texts, least important first.
+    for (const bool texts : {false, true}) {
+        for (const Panel i : ShrinkOrder) {
+            int &width = widths[std::size_t(i)];
+            const int floor = texts ? 0 : content[std::size_t(i)];
+            const int take = std::clamp(excess, 0, std::max(0, width - floor));
+            width -= take;
+            excess -= take;
+        }
+    }
+    if (excess < 0)
+        widths[NumSamples] -= excess; // the counter takes what is left
+    int x = 0;
+    for (int i = 0; i < count; ++i) {
+        if (m_panels[i]->isHidden())
+            continue;
+        m_panels[i]->setGeometry(x, 0, widths[std::size_t(i)], m_row->height());
+        x += widths[std::size_t(i)] + Spacing;
+    }
+    m_arranging = false;
+}
 
 QLabel *StatusPanels::panel(const QString &key) const
 {
@@ -77,8 +231,33 @@ QString StatusPanels::text(const QString &key) const
 
 void StatusPanels::setText(const QString &key, const QString &text)
 {
-    if (QLabel *label = panel(key))
-        label->setText(text);
+    QLabel *label = panel(key);
+    if (!label || label->text() == text)
+        return;
+    if (label == m_panels[NumSamples])
+        m_counterPacer->aboutToChange(); // the counter changes with every reading
+    label->setText(text);
+}
+
+QString StatusPanels::shownText(const QString &key) const
+{
+    const QLabel *label = panel(key);
+    return label && !label->isHidden() ? asPanel(const_cast<QLabel *>(label))->shownText()
+                                       : QString();
+}
+
+void StatusPanels::setMessage(const QString &text)
+{
+    setText(QStringLiteral("Message"), text);
+}
+
+void StatusPanels::setAnimationsVisible(bool on)
+{
+    QLabel *animations = panel(QStringLiteral("Animations"));
+    if (animations->isHidden() == on) {
+        animations->setVisible(on);
+        arrange();
+    }
 }
 
 void StatusPanels::refreshClock()
@@ -90,36 +269,37 @@ void StatusPanels::refreshClock()
 
 void StatusPanels::showFrame(const QPixmap *frame, int number)
 {
-    QLabel *animations = panel(QStringLiteral("Animations"));
-    if (frame)
-        animations->setPixmap(*frame);
-    else
-        animations->clear();
+    asPanel(panel(QStringLiteral("Animations")))->setFrame(frame);
     m_shownFrame = frame ? number : 0;
 }
 
 void StatusPanels::ShowWaitingForData(bool on)
 {
-    panel(QStringLiteral("Animations"))->setVisible(on);
-    if (on)
+    setAnimationsVisible(on);
+    m_waiting = on;
+    if (on && onScreen())
         m_progressTimer.start();
     else
         m_progressTimer.stop();
     if (on) {
-        setText(QStringLiteral("Message"), QStringLiteral("Waiting for data"));
+        setMessage(QStringLiteral("Waiting for data"));
     } else {
         showFrame(nullptr, 0);
-        setText(QStringLiteral("Message"), QString());
+        setMessage(QString());
     }
 }
 
 void StatusPanels::ShowLoggingActivity()
 {
-    ShowWaitingForData(false);
-    panel(QStringLiteral("Animations"))->setVisible(true);
+    // ShowWaitingForData(false) followed by the logging state, without passing through an
+    // empty message and a hidden panel on the way (each would cost a new layout).
+    m_waiting = false;
+    m_progressTimer.stop();
+    showFrame(nullptr, 0);
+    setAnimationsVisible(true);
     if (!m_activityTimer.isActive())
         m_activityTimer.start();
-    setText(QStringLiteral("Message"), QStringLiteral("Logging"));
+    setMessage(QStringLiteral("Logging"));
 }
 
 void StatusPanels::ProgressAnimationTimer_Timer()
@@ -138,7 +318,7 @@ void StatusPanels::DownloadAnimationTimer_Timer()
         m_activityCycles = 0;
         m_activityTimer.stop();
         showFrame(nullptr, 0);
-        setText(QStringLiteral("Message"), QString());
+        setMessage(QString());
         if (m_isRecording && m_isRecording())
             ShowWaitingForData(true);
     }

@@ -14,11 +14,19 @@ namespace orvel {
 
 class Clock;
 class LocaleFormats;
+class PaintPacer;
 
 /// The main window's status bar: six panels by key ("Animations", "Message", "NumSamples",
 /// "Version", "Date", "Time") and the two activity indicators of the first panel — the waiting
 /// animation while a recording waits for the next reading, and a short logging animation each
-/// time a reading line arrives. The date and time panels are kept current by a timer.
+/// time a reading line arrives. The date and time panels are kept current by a timer that wakes
+/// once a minute.
+///
+/// The panels sit side by side in one row that never lets their texts overlap: each panel is as
+/// wide as its text (at least its design width while there is room), the counter takes what is
+/// left over, and when the bar is too narrow the least important texts are elided first
+/// (version, date, time, message, then the counter). A frame repaints only the indicator's own
+/// rectangle; while the window is minimised or hidden the waiting animation pauses.
 class StatusPanels : public QObject
 {
     Q_OBJECT
@@ -58,10 +66,27 @@ public:
     static QList<QPixmap> progressFrames();
     static QList<QPixmap> activityFrames();
 
+    /// The text panel `key` shows now: its text, elided to the panel's width.
+    QString shownText(const QString &key) const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void showFrame(const QPixmap *frame, int number);
+    void setMessage(const QString &text);
+    void setAnimationsVisible(bool on);
+    /// Places the panels in the row (see the class comment).
+    void arrange();
+    void scheduleClock();
+    /// Whether the window shows the bar (not hidden, not minimised).
+    bool onScreen() const;
+    /// Pauses the waiting animation while the bar is off screen and resumes it after.
+    void followScreenState();
 
     QStatusBar *m_bar;
+    QWidget *m_row = nullptr;
+    PaintPacer *m_counterPacer = nullptr;
     const Clock &m_clock;
     const LocaleFormats &m_formats;
     std::function<bool()> m_isRecording;
@@ -76,6 +101,8 @@ private:
     int m_activityFrame = 0;
     int m_activityCycles = 0;
     int m_shownFrame = 0;
+    bool m_waiting = false;
+    bool m_arranging = false;
 };
 
 } // namespace orvel

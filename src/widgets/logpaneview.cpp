@@ -19,7 +19,7 @@ constexpr int Margin = 4;
 
 int nextCell(int cell, QChar c)
 {
-    return c == u'\t' ? (cell / LogPaneView::TabCells + 1) * LogPaneView::TabCells : cell + 1;
+    return LogTextIndex::nextCell(cell, c);
 }
 
 bool isWordChar(QChar c)
@@ -38,6 +38,7 @@ LogPaneView::LogPaneView(QWidget *parent)
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
     horizontalScrollBar()->setSingleStep(cellWidth());
+    m_pacer = new PaintPacer({viewport(), verticalScrollBar(), horizontalScrollBar()}, this);
     updateScrollBars();
 }
 
@@ -51,42 +52,15 @@ int LogPaneView::cellWidth() const
     return std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('0')));
 }
 
-void LogPaneView::indexFrom(qsizetype from)
-{
-    while (m_lineStarts.size() > 1 && m_lineStarts.back() >= from)
-        m_lineStarts.pop_back();
-    if (m_lineStarts.back() != from)
-        m_lineStarts.push_back(from);
-    const QChar *data = m_text.constData();
-    const qsizetype size = m_text.size();
-    int cell = 0;
-    int widest = m_widestCells;
-    for (qsizetype i = from; i < size; ++i) {
-        const QChar c = data[i];
-        if (c == u'\n') {
-            widest = std::max(widest, cell);
-            cell = 0;
-            m_lineStarts.push_back(i + 1);
-        } else {
-            cell = nextCell(cell, c);
-        }
-    }
-    m_widestCells = std::max(widest, cell);
-}
-
 void LogPaneView::appendLogText(const QString &text)
 {
-    QString plain = text;
-    plain.remove(u'\r');
-    if (plain.isEmpty())
-        return;
     const bool follow = caretAtEnd();
-    const qsizetype lastLine = m_lineStarts.back();
-    m_text += plain;
-    indexFrom(lastLine);
+    if (!m_index.append(text))
+        return;
+    m_pacer->aboutToChange();
     updateScrollBars();
     if (follow) {
-        m_caret = m_anchor = m_text.size();
+        m_caret = m_anchor = m_index.size();
         scrollToEnd();
     }
     viewport()->update();
@@ -100,66 +74,23 @@ void LogPaneView::setLogBytes(const QByteArray &bytes)
 
 void LogPaneView::setLogText(QString text)
 {
-    // Drop the CRs in place; a log has one before every LF.
-    QChar *data = text.data();
-    const qsizetype size = text.size();
-    qsizetype kept = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        if (data[i] != u'\r')
-            data[kept++] = data[i];
-    }
-    text.truncate(kept);
-    m_text = std::move(text);
-    m_lineStarts.assign(1, 0);
-    m_lineStarts.reserve(std::size_t(m_text.size() / 32 + 1));
-    m_widestCells = 0;
-    indexFrom(0);
+    m_index.setText(std::move(text));
     textReplaced();
 }
 
 void LogPaneView::clear()
 {
-    m_text.clear();
-    m_text.squeeze();
-    m_lineStarts.assign(1, 0);
-    m_lineStarts.shrink_to_fit();
-    m_widestCells = 0;
+    m_index.clear();
     textReplaced();
 }
 
 void LogPaneView::textReplaced()
 {
-    m_caret = m_anchor = m_text.size();
+    m_caret = m_anchor = m_index.size();
     updateScrollBars();
     scrollToEnd();
     viewport()->update();
     Q_EMIT textChanged();
-}
-
-QString LogPaneView::lineText(qsizetype line) const
-{
-    if (line < 0 || line >= lineCount())
-        return QString();
-    return m_text.mid(lineStart(line), lineEnd(line) - lineStart(line));
-}
-
-qsizetype LogPaneView::lineEnd(qsizetype line) const
-{
-    return line + 1 < lineCount() ? lineStart(line + 1) - 1 : m_text.size();
-}
-
-qsizetype LogPaneView::lineOf(qsizetype position) const
-{
-    const auto it = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), position);
-    return qsizetype(it - m_lineStarts.begin()) - 1;
-}
-
-int LogPaneView::cellOf(qsizetype position) const
-{
-    int cell = 0;
-    for (qsizetype i = lineStart(lineOf(position)); i < position; ++i)
-        cell = nextCell(cell, m_text[i]);
-    return cell;
 }
 
 qsizetype LogPaneView::firstVisibleLine() const
@@ -181,7 +112,7 @@ qsizetype LogPaneView::positionAt(const QPoint &point) const
     const qsizetype end = lineEnd(line);
     int cell = 0;
     for (qsizetype i = lineStart(line); i < end; ++i) {
-        const int next = nextCell(cell, m_text[i]);
+        const int next = nextCell(cell, m_index.at(i));
         if (x < (cell + next) * width / 2)
             return i;
         cell = next;
@@ -194,7 +125,7 @@ void LogPaneView::updateScrollBars()
     const int visible = visibleLineCount();
     verticalScrollBar()->setPageStep(visible);
     verticalScrollBar()->setRange(0, int(std::max<qsizetype>(0, lineCount() - visible)));
-    const int width = m_widestCells * cellWidth() + 2 * Margin;
+    const int width = m_index.widestCells() * cellWidth() + 2 * Margin;
     horizontalScrollBar()->setPageStep(viewport()->width());
     horizontalScrollBar()->setRange(0, std::max(0, width - viewport()->width()));
 }
@@ -207,12 +138,12 @@ void LogPaneView::scrollToEnd()
 
 bool LogPaneView::caretAtEnd() const
 {
-    return m_caret == m_anchor && m_caret == m_text.size();
+    return m_caret == m_anchor && m_caret == m_index.size();
 }
 
 void LogPaneView::setCaretPosition(qsizetype position, bool keepAnchor)
 {
-    m_caret = std::clamp<qsizetype>(position, 0, m_text.size());
+    m_caret = std::clamp<qsizetype>(position, 0, m_index.size());
     if (!keepAnchor)
         m_anchor = m_caret;
     ensureCaretVisible();
@@ -223,7 +154,7 @@ void LogPaneView::setCaretPosition(qsizetype position, bool keepAnchor)
 
 void LogPaneView::moveCaretToEnd()
 {
-    m_caret = m_anchor = m_text.size();
+    m_caret = m_anchor = m_index.size();
     scrollToEnd();
     viewport()->update();
 }
@@ -231,13 +162,13 @@ void LogPaneView::moveCaretToEnd()
 QString LogPaneView::selectedText() const
 {
     const qsizetype from = std::min(m_caret, m_anchor);
-    return m_text.mid(from, std::max(m_caret, m_anchor) - from);
+    return m_index.text().mid(from, std::max(m_caret, m_anchor) - from);
 }
 
 void LogPaneView::selectAll()
 {
     m_anchor = 0;
-    m_caret = m_text.size();
+    m_caret = m_index.size();
     viewport()->update();
 }
 
@@ -285,7 +216,7 @@ void LogPaneView::paintEvent(QPaintEvent *)
         QString shown;
         shown.reserve(end - start + TabCells);
         for (qsizetype i = start; i < end; ++i) {
-            const QChar c = m_text[i];
+            const QChar c = m_index.at(i);
             if (c == u'\t')
                 shown.append(QString(TabCells - shown.size() % TabCells, u' '));
             else
@@ -349,7 +280,7 @@ void LogPaneView::keyPressEvent(QKeyEvent *event)
         int at = 0;
         qsizetype i = lineStart(target);
         for (; i < lineEnd(target); ++i) {
-            at = nextCell(at, m_text[i]);
+            at = nextCell(at, m_index.at(i));
             if (at > cell)
                 break;
         }
@@ -372,7 +303,7 @@ void LogPaneView::keyPressEvent(QKeyEvent *event)
         {QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine, lineStart(line)},
         {QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine, lineEnd(line)},
         {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument, 0},
-        {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, m_text.size()},
+        {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, m_index.size()},
     };
     for (const Move &move : moves) {
         if (event->matches(move.move) || event->matches(move.select)) {
@@ -411,9 +342,9 @@ void LogPaneView::mouseDoubleClickEvent(QMouseEvent *event)
     const qsizetype at = positionAt(event->position().toPoint());
     qsizetype from = at;
     qsizetype to = at;
-    while (from > 0 && isWordChar(m_text[from - 1]))
+    while (from > 0 && isWordChar(m_index.at(from - 1)))
         --from;
-    while (to < m_text.size() && isWordChar(m_text[to]))
+    while (to < m_index.size() && isWordChar(m_index.at(to)))
         ++to;
     m_anchor = from;
     setCaretPosition(to, true);

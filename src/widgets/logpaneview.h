@@ -1,11 +1,11 @@
 #pragma once
 
 #include "logfile/logpane.h"
+#include "logfile/logtextindex.h"
+#include "widgets/paintpacer.h"
 
 #include <QAbstractScrollArea>
 #include <QString>
-
-#include <vector>
 
 namespace orvel {
 
@@ -13,16 +13,16 @@ namespace orvel {
 /// keyboard, Ctrl+A) and copied (Ctrl+C, context menu). New text follows the caret when it stands
 /// at the end; otherwise the reader's place (caret and scroll position) is kept.
 ///
-/// Built for logs of years: the text is one buffer with an index of line starts, and only the
-/// lines on screen are laid out and painted, so replacing the text with a million rows takes a
-/// fraction of a second and appending a row costs only the row. Line ends are stored as LF
-/// (CR is dropped). Positions are offsets into toPlainText(). UI thread only.
+/// Built for logs of years: the text and its line index are a LogTextIndex, and only the lines on
+/// screen are laid out and painted. However fast rows arrive, the view is painted at most once
+/// per screen frame, showing the latest rows; the text and the scroll bars follow every row.
+/// Positions are offsets into toPlainText(). UI thread only.
 class LogPaneView : public QAbstractScrollArea, public LogPane
 {
     Q_OBJECT
 public:
     /// Tab stops every this many character cells.
-    static constexpr int TabCells = 12;
+    static constexpr int TabCells = LogTextIndex::TabCells;
 
     explicit LogPaneView(QWidget *parent = nullptr);
 
@@ -35,13 +35,13 @@ public:
     void setLogBytes(const QByteArray &bytes);
     void clear();
 
-    QString toPlainText() const { return m_text; }
-    bool isEmpty() const { return m_text.isEmpty(); }
+    QString toPlainText() const { return m_index.text(); }
+    bool isEmpty() const { return m_index.size() == 0; }
     bool isReadOnly() const { return true; }
     /// Number of lines; text ending in a line end has an empty last line.
-    qsizetype lineCount() const { return qsizetype(m_lineStarts.size()); }
+    qsizetype lineCount() const { return m_index.lineCount(); }
     /// Text of line `line` (0-based), without its line end.
-    QString lineText(qsizetype line) const;
+    QString lineText(qsizetype line) const { return m_index.lineText(line); }
     /// First line shown at the top of the view.
     qsizetype firstVisibleLine() const;
     /// Number of whole lines the view shows.
@@ -78,13 +78,10 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    /// Indexes the lines of m_text from offset `from` (the start of a line) on.
-    void indexFrom(qsizetype from);
-    qsizetype lineOf(qsizetype position) const;
-    qsizetype lineStart(qsizetype line) const { return m_lineStarts[std::size_t(line)]; }
-    qsizetype lineEnd(qsizetype line) const;
-    /// Character cell of `position` within its line, with tabs expanded.
-    int cellOf(qsizetype position) const;
+    qsizetype lineOf(qsizetype position) const { return m_index.lineOf(position); }
+    qsizetype lineStart(qsizetype line) const { return m_index.lineStart(line); }
+    qsizetype lineEnd(qsizetype line) const { return m_index.lineEnd(line); }
+    int cellOf(qsizetype position) const { return m_index.cellOf(position); }
     /// Text position under a point of the viewport.
     qsizetype positionAt(const QPoint &point) const;
     int lineHeight() const;
@@ -94,9 +91,8 @@ private:
     void scrollToEnd();
     void textReplaced();
 
-    QString m_text;
-    std::vector<qsizetype> m_lineStarts{0};
-    int m_widestCells = 0;
+    LogTextIndex m_index;
+    PaintPacer *m_pacer = nullptr;
     qsizetype m_caret = 0;
     qsizetype m_anchor = 0;
     bool m_dragging = false;

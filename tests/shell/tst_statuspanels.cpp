@@ -20,6 +20,8 @@ private Q_SLOTS:
     void loggingRunEndsAfterTwoCycles();
     void fastLinesDoNotLengthenTheRun();
     void framesHaveTheirSizes();
+    void textsNeverOverlap_data();
+    void textsNeverOverlap();
 
 private:
     std::unique_ptr<QStatusBar> m_bar;
@@ -40,7 +42,7 @@ void TestStatusPanels::init()
 void TestStatusPanels::panelsInOrder()
 {
     const QStringList keys{"Animations", "Message", "NumSamples", "Version", "Date", "Time"};
-    QList<QLabel *> labels = m_bar->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
+    QList<QLabel *> labels = m_bar->findChildren<QLabel *>();
     QCOMPARE(labels.size(), keys.size());
     for (qsizetype i = 0; i < keys.size(); ++i)
         QCOMPARE(labels[i]->objectName(), keys[i]);
@@ -133,6 +135,58 @@ void TestStatusPanels::framesHaveTheirSizes()
     // Consecutive frames differ, so the animation moves.
     QVERIFY(waiting[0].toImage() != waiting[1].toImage());
     QVERIFY(logging[0].toImage() != logging[1].toImage());
+}
+
+void TestStatusPanels::textsNeverOverlap_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::newRow("1400 wide") << 1400;
+    QTest::newRow("a small window") << 500;
+    QTest::newRow("the smallest window") << 200;
+}
+
+void TestStatusPanels::textsNeverOverlap()
+{
+    QFETCH(int, width);
+    m_panels->setText(QStringLiteral("NumSamples"),
+                      QStringLiteral("Samples received: 10,200  (on graph: 10,141 - 10,200)"));
+    m_panels->setText(QStringLiteral("Version"), QStringLiteral("Version 1.05"));
+    m_panels->ShowWaitingForData(true);
+    m_bar->resize(width, m_bar->sizeHint().height());
+    m_bar->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_bar.get()));
+    QTRY_COMPARE(m_bar->width(), width);
+    QCoreApplication::sendPostedEvents();
+
+    // From the most important text to the least: one shown in full means all before it are.
+    const QStringList byImportance{"NumSamples", "Message", "Time", "Date", "Version"};
+    bool fullSoFar = true;
+    QList<QRect> textRects;
+    for (const QString &key : byImportance) {
+        const QLabel *label = m_panels->panel(key);
+        const QString shown = m_panels->shownText(key);
+        const bool full = shown == m_panels->text(key);
+        QVERIFY2(!full || fullSoFar, qPrintable(key + QStringLiteral(" before a more important")));
+        fullSoFar = full;
+        QVERIFY(full || shown.isEmpty() || shown.endsWith(QChar(0x2026)));
+        if (width >= 1400)
+            QVERIFY2(full, qPrintable(key));
+        const int textWidth = label->fontMetrics().horizontalAdvance(shown);
+        QVERIFY(textWidth <= label->contentsRect().width());
+        if (!shown.isEmpty()) {
+            const QRect text(label->mapTo(m_bar.get(), label->contentsRect().topLeft()),
+                             QSize(textWidth, label->contentsRect().height()));
+            QVERIFY(m_bar->rect().contains(text));
+            textRects.append(text);
+        }
+    }
+    const QLabel *animations = m_panels->panel(QStringLiteral("Animations"));
+    if (animations->width() > 0)
+        textRects.append(QRect(animations->mapTo(m_bar.get(), QPoint()), animations->size()));
+    for (qsizetype i = 0; i < textRects.size(); ++i) {
+        for (qsizetype j = i + 1; j < textRects.size(); ++j)
+            QVERIFY(!textRects[i].intersects(textRects[j]));
+    }
 }
 
 QTEST_MAIN(TestStatusPanels)

@@ -18,7 +18,35 @@ private Q_SLOTS:
     void keyboardSelectionCopies();
     void replacedTextShowsItsEnd();
     void clearEmptiesAndSignals();
+    void burstIsPaintedOnceWithItsLastRow();
 };
+
+namespace {
+
+/// Notes what each paint of the pane's viewport shows.
+struct PaintWatch : QObject
+{
+    explicit PaintWatch(LogPaneView &pane)
+        : m_pane(pane)
+    {
+        pane.viewport()->installEventFilter(this);
+    }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+            lastShown = m_pane.firstVisibleLine() + m_pane.visibleLineCount();
+            linesAtPaint = m_pane.lineCount();
+        }
+        return false;
+    }
+    LogPaneView &m_pane;
+    int paints = 0;
+    qsizetype lastShown = 0;
+    qsizetype linesAtPaint = 0;
+};
+
+} // namespace
 
 void TestLogPaneView::followsWhenCaretAtEnd()
 {
@@ -106,6 +134,28 @@ void TestLogPaneView::clearEmptiesAndSignals()
     QVERIFY(pane.isEmpty());
     QCOMPARE(pane.lineCount(), 1);
     QVERIFY(pane.caretAtEnd());
+}
+
+void TestLogPaneView::burstIsPaintedOnceWithItsLastRow()
+{
+    LogPaneView pane;
+    pane.resize(300, 100);
+    pane.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&pane));
+    QTest::qWait(2 * PaintPacer::FrameMs);
+    PaintWatch watch(pane);
+    // Rows arriving as fast as events are handled, all within one frame (timers do not run).
+    for (int i = 0; i < 1000; ++i) {
+        pane.appendLogText(QStringLiteral("%1\t300\r\n").arg(i));
+        QCoreApplication::sendPostedEvents();
+    }
+    QCOMPARE(watch.paints, 1);
+    QCOMPARE(pane.lineCount(), 1001);
+    QCOMPARE(pane.lineText(999), QStringLiteral("999\t300"));
+    // The frame's end paints the last row.
+    QTRY_COMPARE(watch.paints, 2);
+    QCOMPARE(watch.linesAtPaint, 1001);
+    QVERIFY(watch.lastShown >= 1001);
 }
 
 QTEST_MAIN(TestLogPaneView)

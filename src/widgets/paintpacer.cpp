@@ -1,0 +1,43 @@
+#include "widgets/paintpacer.h"
+
+#include <QWidget>
+
+namespace orvel {
+
+PaintPacer::PaintPacer(const QList<QWidget *> &widgets, QObject *parent)
+    : QObject(parent)
+{
+    for (QWidget *widget : widgets)
+        m_widgets.append(widget);
+    m_frame.setSingleShot(true);
+    m_frame.setInterval(FrameMs);
+    m_frame.setTimerType(Qt::PreciseTimer);
+    connect(&m_frame, &QTimer::timeout, this, &PaintPacer::frameEnded);
+}
+
+void PaintPacer::aboutToChange()
+{
+    if (!m_frame.isActive())
+        m_frame.start(); // this change is painted as usual
+    else if (!m_holding)
+        setHeld(true);
+}
+
+void PaintPacer::frameEnded()
+{
+    if (!m_holding)
+        return;     // a quiet frame: no timer until the next change
+    setHeld(false); // paints the latest state
+    m_frame.start();
+}
+
+void PaintPacer::setHeld(bool held)
+{
+    m_holding = held;
+    for (QWidget *widget : std::as_const(m_widgets)) {
+        if (widget)
+            widget->setUpdatesEnabled(!held);
+    }
+}
+
+} // namespace orvel

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+class QWidget;
+
+namespace orvel {
+
+/// Paints a few widgets at most once per screen frame however often they change, while their
+/// state (a label's text) changes at once. The first change after a quiet frame is painted as
+/// usual; changes within that frame hold the widgets' updates back until the frame ends, then
+/// paint the latest state. UI thread only.
+class PaintPacer : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int FrameMs = 16;
+
+    PaintPacer(const QList<QWidget *> &widgets, QObject *parent = nullptr);
+
+    /// Call before changing the widgets.
+    void aboutToChange();
+    /// Whether changes wait for the end of the frame to be painted.
+    bool isHolding() const { return m_holding; }
+
+private:
+    void frameEnded();
+    void setHeld(bool held);
+
+    QList<QPointer<QWidget>> m_widgets;
+    QTimer m_frame;
+    bool m_holding = false;
+};
+
+} // namespace orvel

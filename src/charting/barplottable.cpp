@@ -18,69 +18,6 @@ QPolygonF quad(QPointF a, QPointF b, QPointF c, QPointF d)
     return QPolygonF({a, b, c, d});
 }
 
-/// `x` scaled by alpha `a` (0 .. 255) per channel, rounded as the raster engine does.
-inline quint32 byteMul(quint32 x, quint32 a)
-{
-    quint32 t = (x & 0xff00ff) * a;
-    t = ((t + ((t >> 8) & 0xff00ff) + 0x800080) >> 8) & 0xff00ff;
-    x = ((x >> 8) & 0xff00ff) * a;
-    x = (x + ((x >> 8) & 0xff00ff) + 0x800080) & 0xff00ff00;
-    return x | t;
-}
-
-/// Whether the painter draws straight into pixels at device scale, so that columns can be blended
-/// into an image of their own and put on the plot at once (exports to PDF keep vector lines).
-bool drawsPixels(const QCPPainter *painter)
-{
-    return painter->paintEngine() && painter->paintEngine()->type() == QPaintEngine::Raster &&
-           painter->transform().type() == QTransform::TxNone &&
-           painter->compositionMode() == QPainter::CompositionMode_SourceOver &&
-           !painter->modes().testFlag(QCPPainter::pmVectorized);
-}
-
-/// Blends one-pixel vertical lines of `color` into `canvas` (whose top left is at `origin`),
-/// covering the pixels a one-pixel pen covers: each line is a few hundred pixels, and blending
-/// them in a plain loop costs a fraction of stroking them one pixel span at a time.
-void blendColumns(QImage &canvas, QPointF origin, const QVector<QLineF> &lines, const QColor &color)
-{
-    const quint32 premultiplied = qPremultiply(color.rgba());
-    const quint32 inverseAlpha = 255 - qAlpha(premultiplied);
-    const int width = canvas.width();
-    const int height = canvas.height();
-    const qsizetype stride = canvas.bytesPerLine() / qsizetype(sizeof(quint32));
-    quint32 *const pixels = reinterpret_cast<quint32 *>(canvas.bits());
-    const auto fill = [&](int column, int first, int last) {
-        quint32 *pixel = pixels + first * stride + column;
-        if (inverseAlpha == 0) {
-            for (int row = first; row <= last; ++row, pixel += stride)
-                *pixel = premultiplied;
-        } else {
-            for (int row = first; row <= last; ++row, pixel += stride)
-                *pixel = premultiplied + byteMul(*pixel, inverseAlpha);
-        }
-    };
-    for (const QLineF &line : lines) {
-        // The stroker works in 1/64 pixel: a line shorter than that is a dot at the nearest
-        // pixel, a longer one covers the rows its ends fall in.
-        const double x = line.x1() - origin.x();
-        const double top = std::min(line.y1(), line.y2()) - origin.y();
-        const double bottom = std::max(line.y1(), line.y2()) - origin.y();
-        if (std::lround(top * 64) == std::lround(bottom * 64)) {
-            const int column = int(std::floor(x + 0.5));
-            const int row = int(std::floor(top + 0.5));
-            if (column >= 0 && column < width && row >= 0 && row < height)
-                fill(column, row, row);
-            continue;
-        }
-        const int column = int(std::floor(x));
-        if (column < 0 || column >= width)
-            continue;
-        const int first = std::max(0, int(std::floor(top)));
-        const int last = std::min(height - 1, int(std::floor(bottom)));
-        if (first <= last)
-            fill(column, first, last);
-    }
-}
 } // namespace
 
 BarPlottable::BarPlottable(QCPAxis *keyAxis, QCPAxis *valueAxis)
@@ -313,31 +250,15 @@ void BarPlottable::drawDense(QCPPainter *painter, double pixelsPerRow)
         }
     }
     // The canvas covers what the painter lets through, which is the clip rect or a row off it.
-    const QRect area = painter->hasClipping() ? painter->clipBoundingRect().toAlignedRect() : clip;
-    const bool direct = drawsPixels(painter) && !area.isEmpty();
-    if (direct) {
-        if (m_canvas.size() != area.size())
-            m_canvas = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
-        m_canvas.fill(Qt::transparent);
-    }
-    const auto draw = [&](const QVector<QLineF> &part, const QColor &color) {
-        if (part.isEmpty())
-            return;
-        if (direct) {
-            blendColumns(m_canvas, area.topLeft(), part, color);
-            return;
-        }
-        painter->setPen(QPen(color, 1));
-        painter->drawLines(part);
-    };
+    m_canvas.begin(painter,
+                   painter->hasClipping() ? painter->clipBoundingRect().toAlignedRect() : clip);
     for (int series : {0, 1})
-        draw(shadow[series], colorOf(series + 1).darker(150));
+        m_canvas.draw(shadow[series], colorOf(series + 1).darker(150));
     for (int front : {0, 1}) {
         for (int series : {0, 1})
-            draw(lines[series][front], colorOf(series + 1));
+            m_canvas.draw(lines[series][front], colorOf(series + 1));
     }
-    if (direct)
-        painter->drawImage(area.topLeft(), m_canvas);
+    m_canvas.end();
 }
 
 void BarPlottable::drawRibbon(QCPPainter *painter, double pixelsPerRow)

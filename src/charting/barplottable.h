@@ -1,9 +1,10 @@
 #pragma once
 
+#include "charting/columncanvas.h"
+
 #include <qcustomplot.h>
 
 #include <QColor>
-#include <QImage>
 #include <QPointF>
 
 #include <vector>
@@ -80,8 +81,8 @@ private:
     int m_fillAlpha = 255;
     QPointF m_depthDirection;
     double m_lastDepth = 0;
-    /// The dense columns of the last draw, blended before going on the plot at once.
-    QImage m_canvas;
+    /// Where the dense columns are blended before going on the plot at once.
+    ColumnCanvas m_canvas;
     bool m_lastDense = false;
 };
 

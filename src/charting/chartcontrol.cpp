@@ -4,6 +4,8 @@
 #include "charting/categorylabelpicker.h"
 #include "charting/chartdatamodel.h"
 #include "charting/chartexport.h"
+#include "charting/chartplan.h"
+#include "charting/statisticlines.h"
 
 #include <qcustomplot.h>
 
@@ -20,22 +22,6 @@ namespace {
 constexpr double NoValue = std::numeric_limits<double>::quiet_NaN();
 const QColor LargeColor(0xE0, 0x5A, 0x2B);
 const QColor SmallColor(0x2F, 0x80, 0xD0);
-constexpr std::array<Statistic, 3> AllStatistics = {Statistic::Minimum, Statistic::Maximum,
-                                                    Statistic::Mean};
-
-int statIndex(Statistic statistic)
-{
-    switch (statistic) {
-    case Statistic::Minimum:
-        return 0;
-    case Statistic::Maximum:
-        return 1;
-    case Statistic::Mean:
-        return 2;
-    }
-    return 0;
-}
-
 bool validSeries(qint32 series)
 {
     return series == LargeSeries || series == SmallSeries;
@@ -52,11 +38,6 @@ QColor withAlpha(QColor color, int alpha)
     return color;
 }
 
-/// Opacity of the filled types: areas overlap, steps are stacked.
-int fillAlpha(ChartType type)
-{
-    return type == ChartType::Area ? 120 : 150;
-}
 } // namespace
 
 ChartControl::ChartControl(ChartDataModel &model, QWidget *parent)
@@ -108,24 +89,8 @@ void ChartControl::buildPlot()
         entry->setPen(QPen(seriesColor(series), 2));
         entry->setBrush(withAlpha(seriesColor(series), 110));
         m_legendEntries[size_t(series - 1)] = entry;
-        for (int k = 0; k < 3; ++k) {
-            auto *line = new QCPItemStraightLine(m_plot);
-            line->setClipToAxisRect(true);
-            line->setPen(QPen(seriesColor(series).darker(115), 1.5, Qt::DashLine));
-            line->setVisible(false);
-            m_statLines[size_t(series - 1)][size_t(k)] = line;
-            auto *text = new QCPItemText(m_plot);
-            text->position->setTypeX(QCPItemPosition::ptAxisRectRatio);
-            text->position->setTypeY(QCPItemPosition::ptPlotCoords);
-            text->setPositionAlignment(Qt::AlignRight | Qt::AlignBottom);
-            text->setColor(seriesColor(series).darker(115));
-            text->setBrush(withAlpha(palette().color(QPalette::Base), 200));
-            text->setPadding(QMargins(3, 1, 3, 1));
-            text->setClipToAxisRect(true);
-            text->setVisible(false);
-            m_statTexts[size_t(series - 1)][size_t(k)] = text;
-        }
     }
+    m_statLines = std::make_unique<StatisticLines>(m_plot, LargeColor, SmallColor);
     m_plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignLeft);
 
     const QFontMetrics metrics(x->tickLabelFont());
@@ -169,6 +134,7 @@ void ChartControl::applyLook()
     m_plot->legend->setBrush(withAlpha(palette.color(QPalette::Base), 220));
     m_plot->legend->setBorderPen(QPen(withAlpha(text, 90)));
     m_plot->legend->setTextColor(text);
+    m_statLines->setLabelBackground(palette.color(QPalette::Base));
 }
 
 void ChartControl::setChartType(ChartType type)
@@ -210,51 +176,31 @@ void ChartControl::setSeriesExcluded(qint32 series, bool excluded)
 
 StatLineStyle ChartControl::statLineStyle(qint32 series, Statistic statistic) const
 {
-    if (!validSeries(series))
-        return StatLineStyle::None;
-    return m_statStyles[size_t(series - 1)][size_t(statIndex(statistic))];
+    return m_statLines->style(series, statistic);
 }
 
 void ChartControl::setStatLineStyle(qint32 series, Statistic statistic, StatLineStyle style)
 {
     if (!validSeries(series))
         return;
-    m_statStyles[size_t(series - 1)][size_t(statIndex(statistic))] = style;
+    m_statLines->setStyle(series, statistic, style);
     redraw();
 }
 
-bool ChartControl::statLinesAvailable(ChartType type, qint32 series)
+std::array<bool, 2> ChartControl::statSeriesShown() const
 {
-    if (series == SmallSeries)
-        return type == ChartType::Line;
-    if (series == LargeSeries)
-        return type == ChartType::Line || type == ChartType::Combo2D;
-    return false;
+    return {ChartPlan::statLinesAvailable(m_type, LargeSeries) && !m_excluded[0],
+            ChartPlan::statLinesAvailable(m_type, SmallSeries) && !m_excluded[1]};
 }
 
 bool ChartControl::statLineShown(qint32 series, Statistic statistic) const
 {
-    return validSeries(series) && statLineStyle(series, statistic) == StatLineStyle::Dashed &&
-           statLinesAvailable(m_type, series) && !isSeriesExcluded(series) &&
-           m_statistics[size_t(series - 1)].count > 0;
+    return m_statLines->isShown(series, statistic, statSeriesShown());
 }
 
 std::optional<double> ChartControl::statisticValue(qint32 series, Statistic statistic) const
 {
-    if (!validSeries(series))
-        return std::nullopt;
-    const Statistics &s = m_statistics[size_t(series - 1)];
-    if (s.count == 0)
-        return std::nullopt;
-    switch (statistic) {
-    case Statistic::Minimum:
-        return s.minimum;
-    case Statistic::Maximum:
-        return s.maximum;
-    case Statistic::Mean:
-        return s.mean;
-    }
-    return std::nullopt;
+    return m_statLines->value(series, statistic);
 }
 
 qint32 ChartControl::drawnPointCount(qint32 series) const
@@ -289,24 +235,13 @@ void ChartControl::readModel()
     for (qint32 series : {LargeSeries, SmallSeries}) {
         std::vector<double> &v = values(series);
         v.assign(size_t(std::max(rows, 0)), NoValue);
-        Statistics s;
-        double sum = 0;
         if (series <= m_model.columnCount()) {
             for (qint32 row = 1; row <= rows; ++row) {
-                const std::optional<double> value = m_model.value(row, series);
-                if (!value)
-                    continue;
-                v[size_t(row - 1)] = *value;
-                if (s.count == 0 || *value < s.minimum)
-                    s.minimum = *value;
-                if (s.count == 0 || *value > s.maximum)
-                    s.maximum = *value;
-                sum += *value;
-                ++s.count;
+                if (const std::optional<double> value = m_model.value(row, series))
+                    v[size_t(row - 1)] = *value;
             }
         }
-        s.mean = s.count > 0 ? sum / s.count : 0;
-        m_statistics[size_t(series - 1)] = s;
+        m_statLines->compute(series, v);
     }
 }
 
@@ -315,72 +250,52 @@ void ChartControl::redraw()
     ++m_redraws;
     readModel();
 
-    const bool large = !m_excluded[0];
-    const bool small = !m_excluded[1];
-    const bool threeD = m_type == ChartType::Bar3D || m_type == ChartType::Combo3D;
-    const bool combo = m_type == ChartType::Combo2D || m_type == ChartType::Combo3D;
-    const bool barType = m_type == ChartType::Bar2D || m_type == ChartType::Bar3D || combo;
-
-    // Lines, areas and steps through the plot's graphs (they thin dense lines themselves); the
-    // large line of the 2D combination too. Where rows are narrower than a pixel, filling areas
-    // and steps as polygons of thousands of corners is slow: the graphs then draw only the
-    // outline, and the bars, one column per pixel, the fill.
-    const bool stepStacked = m_type == ChartType::Step && m_stacking && large;
-    const bool filled = m_type == ChartType::Area || m_type == ChartType::Step;
-    const bool dense = plotPixelsPerRow() < 1;
+    const ChartPlan plan =
+        ChartPlan::make(m_type, m_stacking, m_projection, m_excluded, plotPixelsPerRow() < 1);
     for (qint32 series : {LargeSeries, SmallSeries}) {
         QCPGraph *graph = m_graphs[size_t(series - 1)];
-        const bool byGraph = m_type == ChartType::Line || m_type == ChartType::Area ||
-                             m_type == ChartType::Step ||
-                             (m_type == ChartType::Combo2D && series == LargeSeries);
-        const bool shown = byGraph && !m_excluded[size_t(series - 1)];
-        graph->setVisible(shown);
-        if (!shown) {
+        const ChartPlan::Graph &look = plan.graphs[size_t(series - 1)];
+        graph->setVisible(look.shown);
+        if (!look.shown) {
             graph->data()->clear();
             continue;
         }
         const std::vector<double> &v = values(series);
-        const bool onLarge = stepStacked && series == SmallSeries;
+        const std::vector<double> &large = values(LargeSeries);
         QVector<QCPGraphData> points;
         points.reserve(qsizetype(v.size()));
         for (size_t i = 0; i < v.size(); ++i) {
             if (std::isnan(v[i]))
                 continue;
-            const double below =
-                onLarge && !std::isnan(values(LargeSeries)[i]) ? values(LargeSeries)[i] : 0.0;
+            const double below = look.onLarge && !std::isnan(large[i]) ? large[i] : 0.0;
             points.append(QCPGraphData(double(i + 1), v[i] + below));
         }
         graph->data()->set(points, true);
         const QColor color = seriesColor(series);
-        // Thin pens where dense: a wide pen over thousands of corners is slow to stroke.
-        graph->setPen(QPen(color, dense ? 1.0 : m_type == ChartType::Line ? 1.6 : 1.2));
-        graph->setLineStyle(m_type == ChartType::Step ? QCPGraph::lsStepCenter : QCPGraph::lsLine);
-        graph->setChannelFillGraph(onLarge ? m_graphs[0] : nullptr);
-        graph->setBrush(filled && !dense ? QBrush(withAlpha(color, fillAlpha(m_type)))
-                                         : Qt::NoBrush);
-        graph->setAntialiased(!dense);
+        graph->setPen(QPen(color, look.penWidth));
+        graph->setLineStyle(look.step ? QCPGraph::lsStepCenter : QCPGraph::lsLine);
+        graph->setChannelFillGraph(look.onLarge ? m_graphs[0] : nullptr);
+        graph->setBrush(look.brush ? QBrush(withAlpha(color, look.fillAlpha)) : Qt::NoBrush);
+        graph->setAntialiased(look.antialiased);
     }
     if (m_type == ChartType::Area) {
         // Overlapping areas: the series with the lower mean in front, so both stay visible.
-        const bool largeInFront = m_statistics[0].mean <= m_statistics[1].mean;
-        QCPGraph *front = m_graphs[largeInFront ? 0 : 1];
+        const double largeMean = m_statLines->value(LargeSeries, Statistic::Mean).value_or(0);
+        const double smallMean = m_statLines->value(SmallSeries, Statistic::Mean).value_or(0);
+        QCPGraph *front = m_graphs[largeMean <= smallMean ? 0 : 1];
         front->setLayer(front->layer());
     }
 
-    const bool fillByBars = filled && dense;
-    m_bars->setVisible((barType || fillByBars) &&
-                       (combo ? (small || (large && threeD)) : (large || small)));
-    m_bars->setBarSeries(!combo && large, small);
-    m_bars->setLineSeries(m_type == ChartType::Combo3D && large ? LargeSeries : 0);
-    m_bars->setStacked(m_stacking && !combo);
-    m_bars->setFillAlpha(fillByBars ? fillAlpha(m_type) : 255);
-    m_bars->setDepthDirection(!threeD                               ? QPointF()
-                              : m_projection == Projection::Oblique ? QPointF(0.8, -0.6)
-                                                                    : QPointF(0.3, -0.95));
+    m_bars->setVisible(plan.barsShown);
+    m_bars->setBarSeries(plan.barLarge, plan.barSmall);
+    m_bars->setLineSeries(plan.ribbonSeries);
+    m_bars->setStacked(plan.barsStacked);
+    m_bars->setFillAlpha(plan.barAlpha);
+    m_bars->setDepthDirection(plan.depthDirection);
 
     for (qint32 series : {LargeSeries, SmallSeries}) {
         m_drawnPoints[size_t(series - 1)] =
-            m_excluded[size_t(series - 1)] ? 0 : m_statistics[size_t(series - 1)].count;
+            m_excluded[size_t(series - 1)] ? 0 : m_statLines->count(series);
     }
 
     m_plot->xAxis->setLabel(m_model.categoryAxisTitle());
@@ -394,17 +309,15 @@ void ChartControl::redraw()
                                       ChartDataModel::PenStyle::Solid);
     m_plot->xAxis->grid()->setSubGridVisible(m_model.categoryMinorGridPen() ==
                                              ChartDataModel::PenStyle::Solid);
-    updateValueRange();
+    updateValueRange(plan.valuesStacked);
     updateCategoryAxis();
-    updateStatLines();
-    updateLegend();
+    m_statLines->update(statSeriesShown(), locale());
+    updateLegend(plan.legendFilled);
     m_plot->replot(QCustomPlot::rpQueuedReplot);
 }
 
-void ChartControl::updateValueRange()
+void ChartControl::updateValueRange(bool stacked)
 {
-    const bool stacked = m_stacking && (m_type == ChartType::Bar3D || m_type == ChartType::Bar2D ||
-                                        m_type == ChartType::Step);
     double top = 0;
     const std::vector<double> &large = values(LargeSeries);
     const std::vector<double> &small = values(SmallSeries);
@@ -446,38 +359,14 @@ void ChartControl::updateCategoryAxis()
     m_ticker->setSubTickCount(step > 1 && step <= 5 ? step - 1 : 0);
 }
 
-void ChartControl::updateStatLines()
-{
-    static const QString names[3] = {QStringLiteral("Min"), QStringLiteral("Max"),
-                                     QStringLiteral("Avg")};
-    for (qint32 series : {LargeSeries, SmallSeries}) {
-        for (Statistic statistic : AllStatistics) {
-            const int k = statIndex(statistic);
-            QCPItemStraightLine *line = m_statLines[size_t(series - 1)][size_t(k)];
-            QCPItemText *text = m_statTexts[size_t(series - 1)][size_t(k)];
-            const bool shown = statLineShown(series, statistic);
-            line->setVisible(shown);
-            text->setVisible(shown);
-            if (!shown)
-                continue;
-            const double value = *statisticValue(series, statistic);
-            line->point1->setCoords(0, value);
-            line->point2->setCoords(1, value);
-            text->position->setCoords(series == LargeSeries ? 0.99 : 0.85, value);
-            text->setText(names[k] + QLatin1Char(' ') + locale().toString(qRound64(value)));
-        }
-    }
-}
-
-void ChartControl::updateLegend()
+void ChartControl::updateLegend(bool filled)
 {
     m_plot->legend->setVisible(m_legendShown);
     m_plot->legend->clearItems();
     for (qint32 series : {LargeSeries, SmallSeries}) {
         QCPGraph *entry = m_legendEntries[size_t(series - 1)];
         entry->setName(m_model.columnLabel(series));
-        entry->setBrush(m_type == ChartType::Line ? Qt::NoBrush
-                                                  : QBrush(withAlpha(seriesColor(series), 160)));
+        entry->setBrush(filled ? QBrush(withAlpha(seriesColor(series), 160)) : Qt::NoBrush);
         if (!m_excluded[size_t(series - 1)])
             entry->addToLegend();
     }

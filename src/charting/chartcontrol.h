@@ -7,13 +7,12 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class QCPAxisTickerText;
 class QCPGraph;
-class QCPItemStraightLine;
-class QCPItemText;
 class QCustomPlot;
 class QMenu;
 
@@ -21,6 +20,7 @@ namespace orvel {
 
 class BarPlottable;
 class ChartDataModel;
+class StatisticLines;
 
 /// The chart: draws a ChartDataModel as one category per row, labelled with the row labels, and
 /// two series (1 = large counts, 2 = small counts) in one of the ChartType looks, with the axis
@@ -61,9 +61,6 @@ public:
     StatLineStyle statLineStyle(qint32 series, Statistic statistic) const;
     void setStatLineStyle(qint32 series, Statistic statistic, StatLineStyle style);
 
-    /// Whether the chart type can show statistic lines of `series`: the small series only as a
-    /// line chart, the large one as a line chart and as the 2D combination.
-    static bool statLinesAvailable(ChartType type, qint32 series);
     /// Whether that statistic line is on screen: style dashed, available and series included.
     bool statLineShown(qint32 series, Statistic statistic) const;
     /// The value of a statistic over the rows on the chart; nullopt when the series has none.
@@ -112,27 +109,19 @@ private:
     void readModel();
     double plotPixelsPerRow() const;
     void updateCategoryAxis();
-    void updateValueRange();
-    void updateStatLines();
-    void updateLegend();
+    void updateValueRange(bool stacked);
+    void updateLegend(bool filled);
     void showPointTip(QMouseEvent *event);
+    /// Per series - 1: whether the chart type and the exclusions let its statistic lines show.
+    std::array<bool, 2> statSeriesShown() const;
     std::vector<double> &values(qint32 series) { return m_values[size_t(series - 1)]; }
-
-    struct Statistics
-    {
-        double minimum = 0;
-        double maximum = 0;
-        double mean = 0;
-        qint32 count = 0;
-    };
 
     ChartDataModel &m_model;
     QCustomPlot *m_plot = nullptr;
     std::array<QCPGraph *, 2> m_graphs{};
     std::array<QCPGraph *, 2> m_legendEntries{};
     BarPlottable *m_bars = nullptr;
-    std::array<std::array<QCPItemStraightLine *, 3>, 2> m_statLines{};
-    std::array<std::array<QCPItemText *, 3>, 2> m_statTexts{};
+    std::unique_ptr<StatisticLines> m_statLines;
     QSharedPointer<QCPAxisTickerText> m_ticker;
 
     ChartType m_type = ChartType::Line;
@@ -140,10 +129,8 @@ private:
     Projection m_projection = Projection::Perspective;
     bool m_legendShown = false;
     std::array<bool, 2> m_excluded{};
-    std::array<std::array<StatLineStyle, 3>, 2> m_statStyles{};
 
     std::array<std::vector<double>, 2> m_values;
-    std::array<Statistics, 2> m_statistics;
     std::array<qint32, 2> m_drawnPoints{};
     std::vector<std::pair<qint32, QString>> m_shownLabels;
     quint64 m_redraws = 0;

@@ -1,0 +1,102 @@
+#include "charting/columncanvas.h"
+
+#include <qcustomplot.h>
+
+#include <cmath>
+
+namespace orvel {
+
+namespace {
+/// `x` scaled by alpha `a` (0 .. 255) per channel, rounded as the raster engine does.
+inline quint32 byteMul(quint32 x, quint32 a)
+{
+    quint32 t = (x & 0xff00ff) * a;
+    t = ((t + ((t >> 8) & 0xff00ff) + 0x800080) >> 8) & 0xff00ff;
+    x = ((x >> 8) & 0xff00ff) * a;
+    x = (x + ((x >> 8) & 0xff00ff) + 0x800080) & 0xff00ff00;
+    return x | t;
+}
+} // namespace
+
+bool ColumnCanvas::drawsPixels(const QCPPainter *painter)
+{
+    return painter->paintEngine() && painter->paintEngine()->type() == QPaintEngine::Raster &&
+           painter->transform().type() == QTransform::TxNone &&
+           painter->compositionMode() == QPainter::CompositionMode_SourceOver &&
+           !painter->modes().testFlag(QCPPainter::pmVectorized);
+}
+
+void ColumnCanvas::begin(QCPPainter *painter, const QRect &area)
+{
+    m_painter = painter;
+    m_area = area;
+    m_direct = drawsPixels(painter) && !area.isEmpty();
+    if (!m_direct)
+        return;
+    if (m_image.size() != area.size())
+        m_image = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+    m_image.fill(Qt::transparent);
+}
+
+void ColumnCanvas::draw(const QVector<QLineF> &lines, const QColor &color)
+{
+    if (lines.isEmpty())
+        return;
+    if (m_direct) {
+        blend(m_image, m_area.topLeft(), lines, color);
+        return;
+    }
+    m_painter->setPen(QPen(color, 1));
+    m_painter->drawLines(lines);
+}
+
+void ColumnCanvas::end()
+{
+    if (m_direct)
+        m_painter->drawImage(m_area.topLeft(), m_image);
+    m_painter = nullptr;
+}
+
+void ColumnCanvas::blend(QImage &canvas, QPointF origin, const QVector<QLineF> &lines,
+                         const QColor &color)
+{
+    const quint32 premultiplied = qPremultiply(color.rgba());
+    const quint32 inverseAlpha = 255 - qAlpha(premultiplied);
+    const int width = canvas.width();
+    const int height = canvas.height();
+    const qsizetype stride = canvas.bytesPerLine() / qsizetype(sizeof(quint32));
+    quint32 *const pixels = reinterpret_cast<quint32 *>(canvas.bits());
+    const auto fill = [&](int column, int first, int last) {
+        quint32 *pixel = pixels + first * stride + column;
+        if (inverseAlpha == 0) {
+            for (int row = first; row <= last; ++row, pixel += stride)
+                *pixel = premultiplied;
+        } else {
+            for (int row = first; row <= last; ++row, pixel += stride)
+                *pixel = premultiplied + byteMul(*pixel, inverseAlpha);
+        }
+    };
+    for (const QLineF &line : lines) {
+        // The stroker works in 1/64 pixel: a line shorter than that is a dot at the nearest
+        // pixel, a longer one covers the rows its ends fall in.
+        const double x = line.x1() - origin.x();
+        const double top = std::min(line.y1(), line.y2()) - origin.y();
+        const double bottom = std::max(line.y1(), line.y2()) - origin.y();
+        if (std::lround(top * 64) == std::lround(bottom * 64)) {
+            const int column = int(std::floor(x + 0.5));
+            const int row = int(std::floor(top + 0.5));
+            if (column >= 0 && column < width && row >= 0 && row < height)
+                fill(column, row, row);
+            continue;
+        }
+        const int column = int(std::floor(x));
+        if (column < 0 || column >= width)
+            continue;
+        const int first = std::max(0, int(std::floor(top)));
+        const int last = std::min(height - 1, int(std::floor(bottom)));
+        if (first <= last)
+            fill(column, first, last);
+    }
+}
+
+} // namespace orvel

@@ -7,6 +7,7 @@ packages=(
     cmake make g++ pkg-config
     qt6-base-dev qt6-serialport-dev libqcustomplot-dev
     libgl-dev libqt6svg6
+    xvfb x11-utils lintian
 )
 if [ "${1:-}" = fuzz ]; then
     packages+=(clang-14 libclang-rt-14-dev)

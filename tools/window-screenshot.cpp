@@ -6,6 +6,7 @@
 #include "charting/sampleprocessor.h"
 #include "common/clock.h"
 #include "countersimulator.h"
+#include "shell/applicationidentity.h"
 #include "shell/mainwindow.h"
 #include "shell/recordingcontroller.h"
 
@@ -24,9 +25,9 @@ using namespace orvel;
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Orvel Logger"));
-    const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                    : QStringLiteral("docs/recording.png");
+    ApplicationIdentity::apply();
+    const QString output =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/recording.png");
 
     CounterSimulator unit;
     if (!unit.open()) {

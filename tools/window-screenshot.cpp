@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -52,6 +53,10 @@ int main(int argc, char *argv[])
                      [&clock] { clock.advanceSecs(60); });
     window.DisplayPeriodComboBox()->setCurrentIndex(4); // 2 hours
     window.controller().LogToolbar_ButtonClick(QStringLiteral("Record"));
+    // The readings go to a temporary folder, but the shot shows the path a user's default log
+    // has: "OrveaLog.txt" in "Orvel Logs" in the documents folder.
+    window.LogFileTextBox()->setText(
+        QStringLiteral("/home/user/Documents/Orvel Logs/OrveaLog.txt"));
 
     constexpr int Readings = 100;
     QByteArray readings;

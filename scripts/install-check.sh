@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs a build into a temporary prefix and checks the installed tree: every file in place,
 # the desktop entry (desktop-file-validate), the AppStream metainfo (appstreamcli validate,
-# offline), the man pages (man -l) and the systemd unit (systemd-analyze verify, where systemd is
-# installed). Installs the three validators first when run as root.
+# offline), the man pages (man -l), the systemd unit (systemd-analyze verify, where systemd is
+# installed) and, where lintian is installed, the Debian package (no lintian errors). Installs the
+# three validators first when run as root.
 # Usage: scripts/install-check.sh [build-dir]   (default: build, which must be configured and built)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -40,10 +41,12 @@ expected=(
     share/applications/com.orvel.OrvelLogger.desktop
     share/metainfo/com.orvel.OrvelLogger.metainfo.xml
     share/icons/hicolor/scalable/apps/orvel-logger.svg
-    share/man/man1/orvel-logger.1
-    share/man/man1/orvel-counter-simulator.1
-    share/man/man1/orvel-recorder.1
+    share/man/man1/orvel-logger.1.gz
+    share/man/man1/orvel-counter-simulator.1.gz
+    share/man/man1/orvel-recorder.1.gz
     lib/systemd/system/orvel-recorder@.service
+    share/doc/orvel-logger/copyright
+    share/doc/orvel-logger/changelog.gz
 )
 for size in 16 24 32 48 64 128 256; do
     expected+=("share/icons/hicolor/${size}x${size}/apps/orvel-logger.png")
@@ -80,10 +83,10 @@ appstreamcli validate --no-net --pedantic \
     fail "appstreamcli rejects the metainfo"
 
 for page in orvel-logger orvel-counter-simulator orvel-recorder; do
-    rendered=$(MANWIDTH=80 LC_ALL=C.UTF-8 man -l --warnings "$prefix/share/man/man1/$page.1" \
+    rendered=$(MANWIDTH=80 LC_ALL=C.UTF-8 man -l --warnings "$prefix/share/man/man1/$page.1.gz" \
         2>&1 >/dev/null) || fail "man -l fails on $page.1"
     [ -z "$rendered" ] || fail "man -l warns on $page.1: $rendered"
-    MANWIDTH=80 man -l "$prefix/share/man/man1/$page.1" 2>/dev/null | grep -q '^NAME' ||
+    MANWIDTH=80 man -l "$prefix/share/man/man1/$page.1.gz" 2>/dev/null | grep -q '^NAME' ||
         fail "$page.1 renders without a NAME section"
 done
 
@@ -109,6 +112,21 @@ if [ -f "$unit" ]; then
     else
         echo "install-check: systemd-analyze not installed; the unit is not verified"
     fi
+fi
+
+# The Debian package, where lintian is installed: no errors allowed (warnings are printed).
+if command -v lintian >/dev/null; then
+    packages=$(mktemp -d)
+    trap 'rm -rf "$prefix" "$packages"' EXIT
+    (cd "$build" && cpack -G DEB -B "$packages" >/dev/null) || fail "cpack cannot build the package"
+    for deb in "$packages"/*.deb; do
+        [ -f "$deb" ] || continue
+        report=$(lintian --allow-root "$deb" 2>&1) || true
+        [ -n "$report" ] && echo "$report"
+        ! grep -q '^E:' <<<"$report" || fail "lintian reports errors on $(basename "$deb")"
+    done
+else
+    echo "install-check: lintian is not installed; the package was not checked"
 fi
 
 if [ "$failures" -gt 0 ]; then

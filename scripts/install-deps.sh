@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev qt6-serialport-dev libqcustomplot-dev
     libgl-dev libqt6svg6
     libmosquitto-dev mosquitto mosquitto-clients
+    xvfb x11-utils lintian
 )
 if [ "${1:-}" = fuzz ]; then
     packages+=(clang-14 libclang-rt-14-dev)

@@ -4,4 +4,4 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --build build --target window-screenshot >/dev/null
-xvfb-run -a -s "-screen 0 1280x900x24" build/tools/window-screenshot docs/recording.png
+xvfb-run -a -s "-screen 0 1400x900x24" build/tools/window-screenshot docs/recording.png

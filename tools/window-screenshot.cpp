@@ -6,12 +6,14 @@
 #include "charting/sampleprocessor.h"
 #include "common/clock.h"
 #include "countersimulator.h"
+#include "shell/applicationidentity.h"
 #include "shell/mainwindow.h"
 #include "shell/recordingcontroller.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -24,9 +26,9 @@ using namespace orvel;
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Orvel Logger"));
-    const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                    : QStringLiteral("docs/recording.png");
+    ApplicationIdentity::apply();
+    const QString output =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/recording.png");
 
     CounterSimulator unit;
     if (!unit.open()) {
@@ -51,6 +53,10 @@ int main(int argc, char *argv[])
                      [&clock] { clock.advanceSecs(60); });
     window.DisplayPeriodComboBox()->setCurrentIndex(4); // 2 hours
     window.controller().LogToolbar_ButtonClick(QStringLiteral("Record"));
+    // The readings go to a temporary folder, but the shot shows the path a user's default log
+    // has: "OrveaLog.txt" in "Orvel Logs" in the documents folder.
+    window.LogFileTextBox()->setText(
+        QStringLiteral("/home/user/Documents/Orvel Logs/OrveaLog.txt"));
 
     constexpr int Readings = 100;
     QByteArray readings;

@@ -1,7 +1,7 @@
+#include "shell/applicationidentity.h"
 #include "shell/mainwindow.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -45,13 +45,7 @@ int main(int argc, char *argv[])
     const bool signalsCaught = catchTerminationSignals();
 
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Orvel"));
-    QApplication::setApplicationName(QStringLiteral("Orvel Logger"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Orvel Logger"));
-    QApplication::setApplicationVersion(QStringLiteral(ORVEL_VERSION));
-    // The installed desktop entry, so that desktops match the window to its menu entry and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("com.orvel.OrvelLogger"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/orvel-logger.svg")));
+    orvel::ApplicationIdentity::apply();
 
     orvel::MainWindow window;
     QSocketNotifier termination(terminationPipe[0], QSocketNotifier::Read);

@@ -2,6 +2,7 @@
 
 #include "common/twips.h"
 
+#include <QChildEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -26,9 +27,47 @@ int Splitter::barPosition() const
     return count() > 1 ? handle(1)->y() : 0;
 }
 
+void Splitter::setMinBorder(int pixels)
+{
+    m_minBorder = pixels;
+    applyLimitsToAreas();
+}
+
+void Splitter::setMaxBorder(int pixels)
+{
+    m_maxBorder = pixels;
+    applyLimitsToAreas();
+}
+
 void Splitter::setBarPosition(int pixels)
 {
-    moveSplitter(LimitPosition(pixels), 1);
+    m_wantedPosition = pixels;
+    placeBar();
+}
+
+void Splitter::placeBar()
+{
+    if (count() > 1 && m_wantedPosition)
+        moveSplitter(LimitPosition(*m_wantedPosition), 1);
+}
+
+void Splitter::applyLimitsToAreas()
+{
+    // QSplitter keeps each area at least at its minimum height. Those minimums are made the
+    // bar's own limits, so that a bar dropped anywhere in them stays there instead of being
+    // pushed back by the minimum size of the areas' contents.
+    if (count() < 2)
+        return;
+    const int thickness = handleWidth();
+    widget(0)->setMinimumHeight(thickness + m_minBorder);
+    widget(1)->setMinimumHeight(m_maxBorder + thickness);
+}
+
+void Splitter::childEvent(QChildEvent *event)
+{
+    QSplitter::childEvent(event);
+    if (event->type() == QEvent::ChildAdded || event->type() == QEvent::ChildPolished)
+        applyLimitsToAreas();
 }
 
 int Splitter::barPositionTwips() const
@@ -54,9 +93,13 @@ int Splitter::LimitPosition(int position, bool *outOfRange) const
 void Splitter::resizeEvent(QResizeEvent *event)
 {
     QSplitter::resizeEvent(event);
-    // A smaller window must not leave the bar beyond its limits.
-    if (count() > 1 && barPosition() != LimitPosition(barPosition()))
-        moveSplitter(LimitPosition(barPosition()), 1);
+    if (count() < 2)
+        return;
+    // The first layout places the bar by the areas' stretch factors; from then on a resize keeps
+    // it where it was put, within the limits of the new height.
+    if (!m_wantedPosition && isVisible())
+        m_wantedPosition = barPosition();
+    placeBar();
 }
 
 SplitterBar::SplitterBar(Qt::Orientation orientation, Splitter *parent)
@@ -111,7 +154,7 @@ void SplitterBar::mouseReleaseEvent(QMouseEvent *event)
         return;
     m_dragging = false;
     setCursor(Qt::SizeVerCursor);
-    m_splitter->setBarPosition(positionFor(event));
+    m_splitter->setBarPosition(m_splitter->LimitPosition(positionFor(event)));
     update();
 }
 

@@ -3,6 +3,8 @@
 #include <QSplitter>
 #include <QSplitterHandle>
 
+#include <optional>
+
 namespace orvel {
 
 /// The bar between the log area and the chart area: dragged up and down, never beyond its limits
@@ -16,11 +18,14 @@ public:
 
     /// Pixels kept free above the bar (beyond its thickness) and below it.
     int MinBorder() const { return m_minBorder; }
-    void setMinBorder(int pixels) { m_minBorder = pixels; }
+    void setMinBorder(int pixels);
     int MaxBorder() const { return m_maxBorder; }
-    void setMaxBorder(int pixels) { m_maxBorder = pixels; }
+    void setMaxBorder(int pixels);
 
     /// The bar's position from the top of the splitter, in pixels and in twips (1440 an inch).
+    /// Only dragging and these setters move the bar: a resize keeps its distance from the top,
+    /// as far as the limits of the new height allow, and a later resize that makes room again
+    /// brings it back to where it was put.
     int barPosition() const;
     void setBarPosition(int pixels);
     int barPositionTwips() const;
@@ -32,10 +37,16 @@ public:
 protected:
     QSplitterHandle *createHandle() override;
     void resizeEvent(QResizeEvent *event) override;
+    void childEvent(QChildEvent *event) override;
 
 private:
+    void applyLimitsToAreas();
+    void placeBar();
+
     int m_minBorder = 0;
     int m_maxBorder = 0;
+    /// Where the bar was last put; empty until it is dragged, restored or first laid out.
+    std::optional<int> m_wantedPosition;
 };
 
 /// The dragged bar itself.

@@ -6,14 +6,14 @@
 #include "charting/chartdatamodel.h"
 #include "charting/charttoolbar.h"
 #include "charting/sampleprocessor.h"
-#include "widgets/keyedtoolbar.h"
-#include "shell/mainwindow.h"
 #include "settings/portoverrides.h"
+#include "settings/regobject.h"
+#include "shell/mainwindow.h"
 #include "shell/preferences.h"
 #include "shell/recordingcontroller.h"
-#include "settings/regobject.h"
 #include "shell/splitter.h"
 #include "shellfixture.h"
+#include "widgets/keyedtoolbar.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -204,6 +204,7 @@ void TestPreferences::windowStateAtClose()
         window.close();
     }
     const QString normalText = stored(QStringLiteral("WindowPosition"));
+    int barAtClose = 0;
     {
         MainWindow window(m_fixture->environment());
         window.show();
@@ -213,6 +214,9 @@ void TestPreferences::windowStateAtClose()
         else
             window.showMinimized();
         QTRY_VERIFY(maximise ? window.isMaximized() : window.isMinimized());
+        // The lowest place the bar can have: beyond the limits of the normal window.
+        barAtClose = window.splitter()->LimitPosition(100000);
+        window.splitter()->setBarPosition(barAtClose);
         window.close();
     }
     QCOMPARE(stored(QStringLiteral("WindowState")), storedState);
@@ -224,6 +228,7 @@ void TestPreferences::windowStateAtClose()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     if (maximise) {
         QTRY_VERIFY(window.isMaximized());
+        QTRY_COMPARE(window.splitter()->barPosition(), barAtClose);
         QCOMPARE(window.normalGeometry().size(), normal.size());
         window.showNormal();
     }

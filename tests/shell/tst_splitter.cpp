@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QTest>
+#include <QVBoxLayout>
 
 using namespace orvel;
 
@@ -14,6 +15,8 @@ private Q_SLOTS:
     void limitPosition();
     void dragStopsAtTheLimits_data();
     void dragStopsAtTheLimits();
+    void resizeKeepsTheDistanceFromTheTop_data();
+    void resizeKeepsTheDistanceFromTheTop();
 
 private:
     std::unique_ptr<QWidget> m_window;
@@ -24,8 +27,17 @@ void TestSplitter::init()
 {
     m_window = std::make_unique<QWidget>();
     m_splitter = new Splitter(m_window.get());
-    m_splitter->addWidget(new QLabel(QStringLiteral("log")));
-    m_splitter->addWidget(new QLabel(QStringLiteral("chart")));
+    // Areas whose contents want far more room than the bar's limits leave them.
+    const auto area = [](const QString &text) {
+        auto *widget = new QWidget;
+        auto *layout = new QVBoxLayout(widget);
+        auto *label = new QLabel(text);
+        label->setMinimumHeight(250);
+        layout->addWidget(label);
+        return widget;
+    };
+    m_splitter->addWidget(area(QStringLiteral("log")));
+    m_splitter->addWidget(area(QStringLiteral("chart")));
     m_splitter->setGeometry(0, 0, 400, 600);
     m_splitter->setMinBorder(60);
     m_splitter->setMaxBorder(30);
@@ -64,6 +76,8 @@ void TestSplitter::dragStopsAtTheLimits_data()
     QTest::newRow("far up") << 5 << 66;
     QTest::newRow("middle") << 250 << 250;
     QTest::newRow("far down") << 599 << 558;
+    QTest::newRow("just below the low limit of the contents") << 100 << 100;
+    QTest::newRow("just above the high limit of the contents") << 500 << 500;
 }
 
 void TestSplitter::dragStopsAtTheLimits()
@@ -83,6 +97,31 @@ void TestSplitter::dragStopsAtTheLimits()
     QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->mapFromParent(QPoint(grab.x(), target + 2)));
     QCOMPARE(m_splitter->barPosition(), expected);
     QCOMPARE(bar->cursor().shape(), Qt::SizeVerCursor);
+}
+
+void TestSplitter::resizeKeepsTheDistanceFromTheTop_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("whileResized");
+    QTest::newRow("taller") << 200 << 1000 << 200;
+    QTest::newRow("shorter, still room") << 200 << 300 << 200;
+    QTest::newRow("too short: up to the limit") << 400 << 300 << 258;
+    QTest::newRow("low position, taller") << 70 << 900 << 70;
+}
+
+void TestSplitter::resizeKeepsTheDistanceFromTheTop()
+{
+    QFETCH(int, position);
+    QFETCH(int, height);
+    QFETCH(int, whileResized);
+    m_splitter->setBarPosition(position);
+    QCOMPARE(m_splitter->barPosition(), position);
+    m_splitter->resize(400, height);
+    QCOMPARE(m_splitter->barPosition(), whileResized);
+    // Back to the first size: the bar returns to where it was put.
+    m_splitter->resize(400, 600);
+    QCOMPARE(m_splitter->barPosition(), position);
 }
 
 QTEST_MAIN(TestSplitter)

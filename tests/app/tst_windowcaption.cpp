@@ -1,0 +1,130 @@
+// What the window system shows as the captions: the X11 name properties of the real windows, read
+// with xprop from a virtual X server that the test starts for itself.
+
+#include "shell/applicationidentity.h"
+#include "shell/mainwindow.h"
+#include "shell/recordingcontroller.h"
+#include "shellfixture.h"
+#include "widgets/keyedtoolbar.h"
+#include "widgets/messageboxnotifier.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace orvel;
+
+namespace {
+
+/// Both name properties of an X window, as xprop prints them.
+QString windowNames(const QWidget *window)
+{
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"),
+                {QStringLiteral("-id"), QString::number(window->winId()), QStringLiteral("-notype"),
+                 QStringLiteral("_NET_WM_NAME"), QStringLiteral("WM_NAME")});
+    QSignalSpy finished(&xprop, &QProcess::finished);
+    if (!finished.wait(10000))
+        return QStringLiteral("<xprop did not finish>");
+    return QString::fromUtf8(xprop.readAllStandardOutput()).trimmed();
+}
+
+QString expectedNames(const QString &caption)
+{
+    return QStringLiteral("_NET_WM_NAME = \"%1\"\nWM_NAME = \"%1\"").arg(caption);
+}
+
+} // namespace
+
+class TestWindowCaption : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void captions_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("idle") << "idle"
+                              << "Orvel Logger";
+        QTest::newRow("recording") << "recording"
+                                   << "Orvel Logger (recording)";
+        QTest::newRow("message box") << "message"
+                                     << "Orvel Logger";
+    }
+
+    void captions()
+    {
+        QFETCH(QString, situation);
+        QFETCH(QString, caption);
+        test::ShellFixture fixture;
+        QVERIFY(fixture.unitOpened);
+        MainWindow window(fixture.environment());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QWidget *shown = &window;
+        MessageBoxNotifier boxes(&window);
+        if (situation == QLatin1String("recording")) {
+            window.logToolbar()->button(QStringLiteral("Record"))->trigger();
+            QCOMPARE(window.windowTitle(), caption);
+        } else if (situation == QLatin1String("message")) {
+            boxes.showError(QStringLiteral("Something failed."));
+            const QList<QMessageBox *> open = window.findChildren<QMessageBox *>();
+            QCOMPARE(open.size(), 1);
+            shown = open.first();
+            QVERIFY(QTest::qWaitForWindowExposed(shown));
+        }
+        QTRY_COMPARE(windowNames(shown), expectedNames(caption));
+        window.close();
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    // A virtual X server of our own on a free display: it writes the number it took to the pipe
+    // once it accepts connections.
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return 2;
+    const pid_t server = ::fork();
+    if (server == 0) {
+        ::close(ready[0]);
+        const QByteArray fd = QByteArray::number(ready[1]);
+        ::execlp("Xvfb", "Xvfb", "-displayfd", fd.constData(), "-screen", "0", "1400x900x24",
+                 "-nolisten", "tcp", static_cast<char *>(nullptr));
+        std::perror("tst_windowcaption: Xvfb");
+        ::_exit(127);
+    }
+    ::close(ready[1]);
+    QByteArray display;
+    char c = 0;
+    while (::read(ready[0], &c, 1) == 1 && c != '\n')
+        display += c;
+    ::close(ready[0]);
+    if (display.isEmpty()) {
+        std::fprintf(stderr, "tst_windowcaption: Xvfb did not start (install it: xvfb)\n");
+        return 1;
+    }
+    qputenv("DISPLAY", ":" + display);
+    qputenv("QT_QPA_PLATFORM", "xcb");
+
+    int result = 0;
+    {
+        QApplication app(argc, argv);
+        ApplicationIdentity::apply();
+        TestWindowCaption test;
+        result = QTest::qExec(&test, argc, argv);
+    }
+    ::kill(server, SIGTERM);
+    ::waitpid(server, nullptr, 0);
+    return result;
+}
+
+#include "tst_windowcaption.moc"

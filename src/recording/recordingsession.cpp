@@ -64,6 +64,8 @@ void RecordingSession::start(const StartOptions &options)
         throw Failure(5, Source, QStringLiteral("Please select a COM port first."));
 
     m_options = options;
+    // Restored at the stop (or a failed start): following a renumbered adapter changes it.
+    m_startPortMap = m_parts.port.portMap();
     try {
         const QString path = options.logPath;
         const QString folder = QFileInfo(path).absolutePath();
@@ -89,23 +91,15 @@ void RecordingSession::start(const StartOptions &options)
         }
 
         if (!options.demo) {
-            m_startPortMap = m_parts.port.portMap();
             m_parts.port.setCommPort(options.portNumber);
             m_devicePath = m_parts.port.devicePath();
             openPort();
             m_identity = m_parts.identities.identityOf(m_devicePath);
         }
 
-        // Everything that can refuse the start has agreed; only now may the old log go.
+        // Everything that can refuse the start has agreed; only now may the old log go. Where
+        // the old log can be removed, a new one can be created in its place.
         if (options.deleteLog && QFileInfo::exists(path)) {
-            // A log that could not be written again must not be deleted for nothing.
-            QFile probe(path);
-            if (!probe.open(QIODevice::WriteOnly | QIODevice::Append)) {
-                throw Failure(75, Source,
-                              QStringLiteral("Cannot open the log file '%1': %2")
-                                  .arg(path, probe.errorString()));
-            }
-            probe.close();
             QFile file(path);
             file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
             if (!file.remove()) {
@@ -113,8 +107,9 @@ void RecordingSession::start(const StartOptions &options)
                               QStringLiteral("Cannot delete the log file '%1': %2")
                                   .arg(path, file.errorString()));
             }
-            Q_EMIT logDeleted();
         }
+        if (options.deleteLog)
+            Q_EMIT logDeleted();
         m_parts.log.open(path);
     } catch (const Failure &) {
         abandonStart();
@@ -149,8 +144,7 @@ void RecordingSession::openPort()
 void RecordingSession::abandonStart()
 {
     m_parts.port.setPortOpen(false);
-    if (!m_options.demo)
-        m_parts.port.setPortMap(m_startPortMap);
+    m_parts.port.setPortMap(m_startPortMap);
     m_parts.log.close();
     closeCapture();
     m_lock.release();
@@ -164,8 +158,7 @@ void RecordingSession::stop()
     m_watcher->stop();
     m_parts.demo.SampleTimer().stop();
     m_parts.port.setPortOpen(false);
-    if (!processor.IsDemo())
-        m_parts.port.setPortMap(m_startPortMap);
+    m_parts.port.setPortMap(m_startPortMap);
     m_parts.notifier.dismissNotice(PortLostNotice);
     m_parts.log.WriteSummary(processor.SampleCount(), processor.statistics(), processor.formats());
     m_parts.log.close();

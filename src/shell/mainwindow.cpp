@@ -11,6 +11,8 @@
 #include "charting/slidermodel.h"
 #include "logfile/logfolder.h"
 #include "logfile/logwriter.h"
+#include "recording/loglock.h"
+#include "recording/recordingsession.h"
 #include "widgets/keyedtoolbar.h"
 #include "shell/loadlogcommand.h"
 #include "widgets/logpaneview.h"
@@ -90,6 +92,11 @@ MainWindow::MainWindow(ShellEnvironment environment, QWidget *parent)
     m_serialPort = new SerialPort(m_environment.portMap, this);
     m_receiveHandler = new ReceiveHandler(m_serialPort, *m_notifier, this);
     m_demoSource = new DemoSampleSource(this);
+    m_session = new RecordingSession({*m_serialPort, *m_receiveHandler, *m_demoSource, *m_processor,
+                                      *m_logWriter, *m_notifier, *m_environment.clock,
+                                      m_environment.identities ? *m_environment.identities
+                                                               : DeviceIdentities::system()},
+                                     this);
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
@@ -110,7 +117,13 @@ MainWindow::MainWindow(ShellEnvironment environment, QWidget *parent)
     m_splitter->setMinBorder(m_logToolbar->sizeHint().height() + 24);
     m_splitter->setMaxBorder(statusBar()->sizeHint().height());
 
-    m_controller = new RecordingController(*this);
+    m_controller = new RecordingController(
+        {*this, *m_logToolbar, *m_chartToolbar, *m_comPortLabel, *m_comPortComboBox,
+         *m_stopAfterComboBox, *m_displayPeriodComboBox, *m_logFileTextBox, *m_fileOpenButton,
+         *m_deleteLogCheckBox, *m_logPane, *m_statusPanels},
+        {*m_session, *m_processor, *m_logFolder, *m_prompter, *m_notifier, m_environment.portMap,
+         m_environment.notifier},
+        this);
     new LoadLogCommand(*this); // installs itself as the LoadLog command
     wireParts();
 
@@ -257,23 +270,13 @@ void MainWindow::wireParts()
 {
     m_logWriter->setPane(m_logPane);
 
-    // Only lines of a running recording count; what arrives after a stop is dropped.
-    connect(m_receiveHandler, &ReceiveHandler::activity, this, [this] {
-        if (m_processor->IsRecording())
-            m_statusPanels->ShowLoggingActivity();
+    connect(m_chartToolbar, &ChartToolbar::loadGraphDataRequested, this, [this] {
+        loadTestGraphData();
+        m_controller->RefreshControlStates();
     });
-    connect(m_receiveHandler, &ReceiveHandler::lineReceived, this, [this](const QString &line) {
-        if (m_processor->IsRecording() && !m_processor->IsDemo())
-            m_processor->ProcessSample(SampleNewLine, line);
-    });
-    connect(m_demoSource, &DemoSampleSource::sampleGenerated, this, [this](const QString &line) {
-        if (m_processor->IsRecording() && m_processor->IsDemo())
-            m_processor->ProcessSample(SampleNewLine, line);
-    });
-    m_processor->setDemoResetHook([this] {
-        qint32 small = 0;
-        qint32 large = 0;
-        m_demoSource->GenerateDemoSample(small, large, true);
+    connect(m_chartToolbar, &ChartToolbar::clearGraphDataRequested, this, [this] {
+        clearTestGraphData();
+        m_controller->RefreshControlStates();
     });
 
     auto *countPacer = new PaintPacer({m_largeCountLabel, m_smallCountLabel}, this);
@@ -308,19 +311,26 @@ void MainWindow::wireParts()
 
 void MainWindow::FillComPortList()
 {
+    const DeviceIdentities &identities =
+        m_environment.identities ? *m_environment.identities : DeviceIdentities::system();
     for (const PortEntry &entry : PortDiscovery(*m_serialPort).probe()) {
         m_comPortComboBox->addItem(entry.text, entry.portNumber);
-        const QString tip = entry.detail.isEmpty()
-                                ? entry.devicePath
-                                : entry.devicePath + QStringLiteral("\n") + entry.detail;
-        m_comPortComboBox->setItemData(m_comPortComboBox->count() - 1, tip, Qt::ToolTipRole);
+        const int index = m_comPortComboBox->count() - 1;
+        // The device, which physical adapter it is, and why it could not be opened.
+        QStringList tip{entry.devicePath};
+        const UsbIdentity identity = identities.identityOf(entry.devicePath);
+        if (identity.isValid())
+            tip << identity.text();
+        if (!entry.detail.isEmpty())
+            tip << entry.detail;
+        m_comPortComboBox->setItemData(index, tip.join(u'\n'), Qt::ToolTipRole);
+        m_comPortComboBox->setItemData(index, entry.devicePath, DevicePathRole);
     }
 }
 
 int MainWindow::selectedPortNumber() const
 {
-    const int index = m_comPortComboBox->currentIndex();
-    return index < 0 ? 0 : m_comPortComboBox->itemData(index).toInt();
+    return m_controller->selectedPortNumber();
 }
 
 void MainWindow::syncSliderFromModel()
@@ -407,16 +417,10 @@ void MainWindow::shutDown()
     if (m_shutDown)
         return;
     m_shutDown = true;
-    m_demoSource->SampleTimer().stop();
+    // The recording ends as any other: summary, log, port and debug capture closed.
+    m_session->stop();
     m_statusPanels->ProgressAnimationTimer().stop();
     m_statusPanels->DownloadAnimationTimer().stop();
-    m_serialPort->setPortOpen(false);
-    if (m_logWriter->isOpen()) {
-        m_logWriter->WriteSummary(m_processor->SampleCount(), m_processor->statistics(),
-                                  m_processor->formats());
-        m_logWriter->close();
-    }
-    m_processor->setIsRecording(false);
 }
 
 } // namespace orvel

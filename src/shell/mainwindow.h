@@ -28,6 +28,7 @@ class Preferences;
 class Prompter;
 class ReceiveHandler;
 class RecordingController;
+class RecordingSession;
 class SampleProcessor;
 class SerialPort;
 class SliderModel;
@@ -61,6 +62,7 @@ public:
     DemoSampleSource &demoSource() { return *m_demoSource; }
     StatusPanels &statusPanels() { return *m_statusPanels; }
     RecordingController &controller() { return *m_controller; }
+    RecordingSession &session() { return *m_session; }
     /// The stored preferences and the start-up and closing steps around them.
     Preferences &preferences() { return *m_preferences; }
     Notifier &notifier() { return *m_notifier; }
@@ -91,6 +93,8 @@ public:
     void loadTestGraphData();
     void clearTestGraphData();
 
+    /// The port list's item data role that holds an entry's device path.
+    static constexpr int DevicePathRole = Qt::UserRole + 1;
     /// Probes COM1 to COM16 and appends what it finds to the port list.
     void FillComPortList();
 
@@ -123,6 +127,7 @@ private:
     ReceiveHandler *m_receiveHandler = nullptr;
     DemoSampleSource *m_demoSource = nullptr;
     StatusPanels *m_statusPanels = nullptr;
+    RecordingSession *m_session = nullptr;
     RecordingController *m_controller = nullptr;
 
     Splitter *m_splitter = nullptr;

@@ -9,6 +9,7 @@
 #include "shell/mainwindow.h"
 #include "shell/optionlists.h"
 #include "settings/portoverrides.h"
+#include "recording/recordingsession.h"
 #include "shell/recordingcontroller.h"
 #include "shell/splitter.h"
 #include "shell/statuspanels.h"
@@ -158,12 +159,9 @@ void Preferences::Form_Load()
     applyWindowPlacement();
 
     m_window.FillComPortList();
-    QComboBox *ports = m_window.ComPortComboBox();
-    const std::optional<int> portIndex = wholeNumber(read(QStringLiteral("ComPortIndex"), 0));
-    if (portIndex && *portIndex >= 0 && *portIndex < ports->count())
-        ports->setCurrentIndex(*portIndex);
-    else if (ports->count() > 0)
-        ports->setCurrentIndex(0);
+    selectStoredPort();
+    const std::optional<int> resume = wholeNumber(read(QStringLiteral("ResumeAfterPortLoss"), 1));
+    m_window.session().setResumeAfterPortLoss(!resume || *resume != 0);
 
     const QString defaultLogPath = QDir(m_window.logFolder().path()).filePath(DefaultLogFileName);
     m_window.LogFileTextBox()->setText(read(QStringLiteral("LogPath"), defaultLogPath).toString());
@@ -181,6 +179,29 @@ void Preferences::Form_Load()
     m_window.statusPanels().ShowWaitingForData(false);
     m_window.controller().RefreshControlStates();
     m_loadLogStartTimer.start();
+}
+
+void Preferences::selectStoredPort()
+{
+    // The list index alone would pick whatever port now sits there when ports came or went
+    // between runs: the device and the port number choose first, the index only for settings
+    // written before they were stored.
+    QComboBox *ports = m_window.ComPortComboBox();
+    const QString device = read(QStringLiteral("ComPortDevice"), QString()).toString();
+    const std::optional<int> number = wholeNumber(read(QStringLiteral("ComPortNumber"), 0));
+    int index = -1;
+    if (!device.isEmpty())
+        index = ports->findData(device, MainWindow::DevicePathRole);
+    if (index < 0 && number && *number > 0)
+        index = ports->findData(*number);
+    if (index < 0 && device.isEmpty() && !(number && *number > 0)) {
+        const std::optional<int> stored = wholeNumber(read(QStringLiteral("ComPortIndex"), 0));
+        if (stored && *stored >= 0 && *stored < ports->count())
+            index = *stored;
+    }
+    if (index < 0 && ports->count() > 0)
+        index = 0;
+    ports->setCurrentIndex(index);
 }
 
 void Preferences::applyWindowPlacement()
@@ -299,7 +320,12 @@ void Preferences::SavePreferences()
         write(QStringLiteral("SplitterPosition"), *m_pendingSplitterTwips);
     else if (m_shown)
         write(QStringLiteral("SplitterPosition"), m_window.splitter()->barPositionTwips());
-    write(QStringLiteral("ComPortIndex"), m_window.ComPortComboBox()->currentIndex());
+    QComboBox *ports = m_window.ComPortComboBox();
+    write(QStringLiteral("ComPortIndex"), ports->currentIndex());
+    write(QStringLiteral("ComPortNumber"), m_window.selectedPortNumber());
+    write(QStringLiteral("ComPortDevice"),
+          ports->currentData(MainWindow::DevicePathRole).toString());
+    write(QStringLiteral("ResumeAfterPortLoss"), m_window.session().resumeAfterPortLoss() ? 1 : 0);
     write(QStringLiteral("LogPath"), m_window.LogFileTextBox()->text().trimmed());
     write(QStringLiteral("DisplayPeriodIndex"), m_window.DisplayPeriodComboBox()->currentIndex());
     write(QStringLiteral("StopAfterSamplesIndex"), m_window.StopAfterComboBox()->currentIndex());

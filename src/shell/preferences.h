@@ -70,6 +70,7 @@ private:
     void write(const QString &name, const QVariant &value);
     std::optional<int> wholeNumber(const QVariant &value) const;
     bool toggleValue(const QString &name, bool current);
+    void selectStoredPort();
     void applyWindowPlacement();
     void applyListIndex(const QString &name, int fallback, QComboBox *list);
     void applyLogToolbar();

@@ -1,20 +1,37 @@
 #pragma once
 
-#include <QFile>
+#include "acquisition/portmap.h"
+#include "recording/recordingsession.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
 #include <functional>
 
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
 namespace orvel {
 
+class ChartToolbar;
 class DownloadHistoryDialog;
-class MainWindow;
+class KeyedToolbar;
+class LogFolder;
+class LogPaneView;
+class Notifier;
+class Prompter;
+class SampleProcessor;
+class StatusPanels;
 
-/// Carries out the commands of the log toolbar and the keyboard shortcuts, owns the recording
-/// state (`IsRecording`, `IsDemo` in the sample processor, `DebugMode`, the debug capture) and
-/// keeps the controls' enabled states in step with it.
+/// Carries out the commands of the log toolbar and the keyboard shortcuts: it asks the questions
+/// (delete the log, start a demonstration, change the stop-after limit, debug mode) and drives the
+/// recording session, and keeps the controls' captions, images and enabled states in step with
+/// the session's state.
 ///
 /// Every command goes through `LogToolbar_ButtonClick`, which reports a failure in a message box
 /// and always ends with `RefreshControlStates`. UI thread only.
@@ -25,7 +42,36 @@ public:
     static inline const QString DebugLogFileName = QStringLiteral("~DebugLog.txt");
     static inline const QString DebugHistoryFileName = QStringLiteral("~DebugHistory.txt");
 
-    explicit RecordingController(MainWindow &window);
+    /// The controls the commands read and set; they belong to the window.
+    struct Controls
+    {
+        QWidget &window;
+        KeyedToolbar &logToolbar;
+        ChartToolbar &chartToolbar;
+        QLabel &comPortLabel;
+        QComboBox &comPortList;
+        QComboBox &stopAfterList;
+        QComboBox &displayPeriodList;
+        QLineEdit &logFileBox;
+        QPushButton &fileOpenButton;
+        QCheckBox &deleteLogBox;
+        LogPaneView &logPane;
+        StatusPanels &statusPanels;
+    };
+    /// What the commands work with besides the controls; owned by the window.
+    struct Parts
+    {
+        RecordingSession &session;
+        SampleProcessor &processor;
+        LogFolder &logFolder;
+        Prompter &prompter;
+        Notifier &notifier;
+        const PortMap &portMap;
+        /// Where the history download reports; null for its own message boxes.
+        Notifier *downloadNotifier = nullptr;
+    };
+
+    RecordingController(const Controls &controls, const Parts &parts, QObject *parent = nullptr);
 
     /// Runs the command of the log toolbar button `key`, as if it had been clicked.
     void LogToolbar_ButtonClick(const QString &key);
@@ -38,12 +84,14 @@ public:
     /// Shows or hides the demonstration buttons of both toolbars.
     void ArrangeToolbars(bool showDemoControls);
 
-    bool IsRecording() const;
-    bool IsDemo() const;
+    bool IsRecording() const { return m_parts.session.isRecording(); }
+    bool IsDemo() const { return m_parts.session.isDemo(); }
     bool DebugMode() const { return m_debugMode; }
     bool ShowDemoControls() const { return m_showDemoControls; }
     bool StopAfterBusy() const { return m_stopAfterBusy; }
     int StopAfterPreviousIndex() const { return m_stopAfterPreviousIndex; }
+    /// Port number of the selected port list entry, or 0 when nothing is selected.
+    int selectedPortNumber() const;
 
     /// The history download window while it is open, else null.
     DownloadHistoryDialog *downloadWindow() const;
@@ -59,25 +107,22 @@ public:
         m_downloadHistory = std::move(handler);
     }
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
-    void record();
-    void startRecording();
-    void stopRecording();
+    void addShortcuts();
+    void record(bool demo);
     void recordDemo();
     void downloadHistory();
     bool confirmLogDeletion();
-    void resetRecordButton();
-    void closeDebugCapture();
-    void portLost(const QString &description);
+    void sessionStateChanged(RecordingSession::State state);
+    void showRecordButtons(bool recording);
     void toggleDebugMode();
     void applyAlwaysOnTop(bool onTop);
+    void enableChartTestData();
+    bool loadingLog() const { return m_loadLogBusy && m_loadLogBusy(); }
     QString logPath() const;
 
-    MainWindow &m_window;
-    QFile m_debugStream;
+    Controls m_controls;
+    Parts m_parts;
     bool m_debugMode = false;
     bool m_showDemoControls = false;
     bool m_stopAfterBusy = false;
@@ -86,8 +131,6 @@ private:
     std::function<bool()> m_loadLogBusy;
     std::function<void()> m_downloadHistory;
     QPointer<DownloadHistoryDialog> m_download;
-    /// Enables and shows the chart toolbar's test-data buttons.
-    std::function<void(bool, bool)> m_chartTestData;
 };
 
 } // namespace orvel

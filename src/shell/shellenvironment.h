@@ -1,6 +1,7 @@
 #pragma once
 
 #include "acquisition/portmap.h"
+#include "acquisition/usbidentity.h"
 #include "common/clock.h"
 
 #include <QLocale>
@@ -28,6 +29,9 @@ struct ShellEnvironment
     /// The folder the settings store keeps its files in; empty means the user's standard
     /// configuration folder. Tests pass a temporary folder so they never touch the real settings.
     QString configFolder;
+    /// The USB identity of serial devices, to find a unit that came back under another name;
+    /// null means the system's (QSerialPortInfo).
+    const DeviceIdentities *identities = nullptr;
     /// Where failures are reported; null means message boxes over the main window.
     Notifier *notifier = nullptr;
     /// Where questions are asked; null means modal message boxes over the main window.

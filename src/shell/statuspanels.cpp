@@ -282,11 +282,18 @@ void StatusPanels::ShowWaitingForData(bool on)
     else
         m_progressTimer.stop();
     if (on) {
-        setMessage(QStringLiteral("Waiting for data"));
+        setMessage(m_waitingText.isEmpty() ? QStringLiteral("Waiting for data") : m_waitingText);
     } else {
         showFrame(nullptr, 0);
         setMessage(QString());
     }
+}
+
+void StatusPanels::setWaitingText(const QString &text)
+{
+    m_waitingText = text;
+    if (m_waiting)
+        ShowWaitingForData(true);
 }
 
 void StatusPanels::ShowLoggingActivity()

@@ -47,6 +47,8 @@ public:
     void setText(const QString &key, const QString &text);
 
     void ShowWaitingForData(bool on);
+    /// What the Message panel says while waiting ("Waiting for data" unless told otherwise).
+    void setWaitingText(const QString &text);
     void ShowLoggingActivity();
 
     QTimer &ProgressAnimationTimer() { return m_progressTimer; }
@@ -102,6 +104,7 @@ private:
     int m_activityCycles = 0;
     int m_shownFrame = 0;
     bool m_waiting = false;
+    QString m_waitingText;
     bool m_arranging = false;
 };
 

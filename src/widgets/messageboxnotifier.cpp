@@ -7,10 +7,27 @@ namespace orvel {
 
 void MessageBoxNotifier::showError(const QString &message)
 {
+    show(message);
+}
+
+void MessageBoxNotifier::showNotice(const QString &key, const QString &message)
+{
+    dismissNotice(key);
+    m_notices.insert(key, show(message));
+}
+
+void MessageBoxNotifier::dismissNotice(const QString &key)
+{
+    if (const QPointer<QMessageBox> box = m_notices.take(key))
+        box->close();
+}
+
+QMessageBox *MessageBoxNotifier::show(const QString &message)
+{
     if (m_parent) {
-        for (const QMessageBox *open : m_parent->findChildren<QMessageBox *>()) {
+        for (QMessageBox *open : m_parent->findChildren<QMessageBox *>()) {
             if (open->isVisible() && open->text() == message)
-                return;
+                return open;
         }
     }
     auto *box = new QMessageBox(QMessageBox::Warning, QApplication::applicationDisplayName(),
@@ -18,6 +35,7 @@ void MessageBoxNotifier::showError(const QString &message)
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
     box->show();
+    return box;
 }
 
 } // namespace orvel

@@ -9,6 +9,7 @@
 #include "history/downloadhistorydialog.h"
 #include "widgets/keyedtoolbar.h"
 #include "widgets/logpaneview.h"
+#include "recording/recordingsession.h"
 #include "shell/mainwindow.h"
 #include "shell/recordingcontroller.h"
 #include "shell/statuspanels.h"
@@ -58,7 +59,7 @@ private Q_SLOTS:
     void portCheck();
     void stopLimitWarning_data();
     void stopLimitWarning();
-    void unpluggedPortEndsTheRecording();
+    void unpluggedPortWaitsUntilStopped();
     void downloadHistoryOnlyWhenIdle();
     void downloadHistoryThroughTheWindow();
     void alwaysOnTopKeepsGeometry();
@@ -78,6 +79,9 @@ void TestRecordingController::init()
     QVERIFY2(m_fixture->unitOpened, qPrintable(m_fixture->unit->errorString()));
     m_window = std::make_unique<MainWindow>(m_fixture->environment());
     m_window->show();
+    // The shortcuts are the window's: they work while it is the active window.
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
 }
 
 void TestRecordingController::cleanup()
@@ -259,6 +263,9 @@ void TestRecordingController::portCheck()
     // A machine without any serial port: the list is empty.
     m_window.reset();
     MainWindow window(m_fixture->environment(false));
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
     QCOMPARE(window.ComPortComboBox()->count(), 0);
     pressCtrl(window.LogRichTextBox(), Qt::Key_S);
     QVERIFY(!window.controller().IsRecording());
@@ -311,24 +318,33 @@ void TestRecordingController::stopLimitWarning()
     }
 }
 
-void TestRecordingController::unpluggedPortEndsTheRecording()
+void TestRecordingController::unpluggedPortWaitsUntilStopped()
 {
     MainWindow &window = *m_window;
     pressCtrl(window.LogRichTextBox(), Qt::Key_S);
     m_fixture->unit->sendRaw("12,3\r\n");
     QTRY_COMPARE(window.processor().SampleCount(), 1);
     m_fixture->unit->hangUp();
-    QTRY_VERIFY(!window.controller().IsRecording());
-    QVERIFY(!window.serialPort().PortOpen());
-    QCOMPARE(window.windowTitle(), QStringLiteral("Orvel Logger"));
+    // The recording stays open and says what it waits for; one notice names the port.
+    QTRY_VERIFY(window.session().waitingForPort());
+    QVERIFY(window.controller().IsRecording());
+    QCOMPARE(window.windowTitle(), QStringLiteral("Orvel Logger (recording)"));
+    QCOMPARE(window.statusPanels().text(QStringLiteral("Message")),
+             QStringLiteral("Counter unit disconnected: waiting for it to come back"));
+    QVERIFY(window.ComPortComboBox()->isEnabled() == false);
+    const QString notice = m_fixture->notifier.notices.value(RecordingSession::PortLostNotice);
+    QVERIFY2(notice.contains(QStringLiteral("COM1")), qPrintable(notice));
+
+    // Ctrl+S while waiting ends it as any recording: one summary, the notice gone.
+    pressCtrl(window.LogRichTextBox(), Qt::Key_S);
+    QVERIFY(!window.controller().IsRecording());
     QVERIFY(window.statusPanels().text(QStringLiteral("Message")).isEmpty());
-    QCOMPARE(m_fixture->notifier.messages.size(), 1);
-    QVERIFY2(m_fixture->notifier.messages[0].contains(QStringLiteral("COM1")),
-             qPrintable(m_fixture->notifier.messages[0]));
-    QVERIFY(m_fixture->notifier.messages[0].contains(m_fixture->logPath()));
+    QVERIFY(m_fixture->notifier.notices.isEmpty());
+    QCOMPARE(m_fixture->notifier.messages, QStringList{notice});
     const QByteArray log = m_fixture->logBytes();
     QCOMPARE(rowCount(log), 1);
     QCOMPARE(log.count("SUMMARY"), 1);
+    QCOMPARE(log.count("Note: "), 1);
 }
 
 void TestRecordingController::downloadHistoryOnlyWhenIdle()

@@ -8,6 +8,7 @@
 #include "charting/sampleprocessor.h"
 #include "settings/portoverrides.h"
 #include "settings/regobject.h"
+#include "recording/recordingsession.h"
 #include "shell/mainwindow.h"
 #include "shell/preferences.h"
 #include "shell/recordingcontroller.h"
@@ -57,6 +58,20 @@ private Q_SLOTS:
     void loadLogOnStartup();
     void portOverrideRecordsThroughTheSimulator();
     void relativePortOverrideIsIgnored();
+    void storedPortFollowsItsDevice()
+    {
+        // A second unit as COM2; the stored index still points at COM1, but the device chosen
+        // last time is COM2's.
+        CounterSimulator second;
+        QVERIFY(second.open());
+        store(QStringLiteral("ComPortIndex"), QStringLiteral("0"));
+        store(QStringLiteral("ComPortDevice"), second.devicePath());
+        ShellEnvironment environment = m_fixture->environment();
+        environment.portMap.setOverride(2, second.devicePath());
+        MainWindow window(environment);
+        QCOMPARE(window.ComPortComboBox()->count(), 2);
+        QCOMPARE(window.selectedPortNumber(), 2);
+    }
 
 private:
     QString configFolder() const { return m_fixture->dir.filePath(QStringLiteral("config")); }
@@ -140,6 +155,9 @@ void TestPreferences::everyPreferenceSurvivesARestart()
     QCOMPARE(stored(QStringLiteral("StopAfterSamplesIndex")), QStringLiteral("5"));
     QCOMPARE(stored(QStringLiteral("DisplayPeriodIndex")), QStringLiteral("7"));
     QCOMPARE(stored(QStringLiteral("ComPortIndex")), QStringLiteral("0"));
+    QCOMPARE(stored(QStringLiteral("ComPortNumber")), QStringLiteral("1"));
+    QCOMPARE(stored(QStringLiteral("ComPortDevice")), m_fixture->unit->devicePath());
+    QCOMPARE(stored(QStringLiteral("ResumeAfterPortLoss")), QStringLiteral("1"));
     QCOMPARE(stored(QStringLiteral("AlwaysOnTop")), QStringLiteral("0"));
     QCOMPARE(stored(QStringLiteral("LoadLogOnStartup")), QStringLiteral("1"));
     QCOMPARE(stored(QStringLiteral("GraphType")), QStringLiteral("GraphArea"));
@@ -264,6 +282,12 @@ void TestPreferences::handEditedValues_data()
     QTest::newRow("port index nothing selected") << "ComPortIndex"
                                                  << "-1"
                                                  << "0";
+    QTest::newRow("resume after port loss off") << "ResumeAfterPortLoss"
+                                                << "0"
+                                                << "0";
+    QTest::newRow("resume after port loss not a number") << "ResumeAfterPortLoss"
+                                                         << "no"
+                                                         << "1";
     QTest::newRow("unknown graph type") << "GraphType"
                                         << "GraphPie"
                                         << "GraphLine";
@@ -307,6 +331,8 @@ void TestPreferences::handEditedValues()
         shown = QString::number(window.ComPortComboBox()->currentIndex());
     else if (name == QStringLiteral("GraphType"))
         shown = window.chartToolbar()->imageKey(name);
+    else if (name == QStringLiteral("ResumeAfterPortLoss"))
+        shown = window.session().resumeAfterPortLoss() ? QStringLiteral("1") : QStringLiteral("0");
     else if (name == QStringLiteral("WindowState"))
         shown =
             window.windowState() == Qt::WindowMaximized ? QStringLiteral("2") : QStringLiteral("0");

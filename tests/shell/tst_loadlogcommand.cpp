@@ -4,13 +4,13 @@
 #include "charting/sampleprocessor.h"
 #include "logfile/logloader.h"
 #include "loggenerator.h"
-#include "widgets/keyedtoolbar.h"
 #include "shell/loadlogcommand.h"
-#include "widgets/logpaneview.h"
 #include "shell/mainwindow.h"
 #include "shell/recordingcontroller.h"
 #include "shell/statuspanels.h"
 #include "shellfixture.h"
+#include "widgets/keyedtoolbar.h"
+#include "widgets/logpaneview.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -22,6 +22,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace orvel;
@@ -43,32 +44,349 @@ class TestLoadLogCommand : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void missingFileDoesNothing();
-    void questionIsAskedVerbatim();
-    void chartGetsTheFirstRecordingOnly();
-    void periodFitsTheKeptRows_data();
-    void periodFitsTheKeptRows();
-    void commandsWaitForTheLoad();
-    void badRowKeepsTheRowsBefore();
-    void logGrowingDuringTheLoad();
-    void recordingLoadsThePaneOnly();
-    void answers_data();
-    void answers();
-    void logFromAnotherLocale_data();
-    void logFromAnotherLocale();
-    void browseCancelled();
-    void browseLoadsTheChosenLog();
-    void browseAcceptsANewName();
-    void unreadableFileIsReported();
+    void init()
+    {
+        // The window uses the fixture's folder, clock and seams: it goes first.
+        m_window.reset();
+        m_fixture = std::make_unique<ShellFixture>();
+        ShellEnvironment environment = m_fixture->environment(false);
+        m_dialogCalls.clear();
+        m_dialogAnswer.clear();
+        environment.openFileName = [this](QWidget *, const QString &title, const QString &path,
+                                          const QString &filter) {
+            m_dialogCalls << title << path << filter;
+            return m_dialogAnswer;
+        };
+        m_window = std::make_unique<MainWindow>(environment);
+        m_window->show();
+        m_window->activateWindow(); // its shortcuts work in the active window
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+    void missingFileDoesNothing()
+    {
+        window().LogRichTextBox()->appendLogText(QStringLiteral("earlier\r\n"));
+        window().LogFileTextBox()->setText(m_fixture->dir.filePath(QStringLiteral("none.txt")));
+        QVERIFY(!window().logToolbar()->button(QStringLiteral("LoadLog"))->isEnabled());
+        window().controller().LogToolbar_ButtonClick(QStringLiteral("LoadLog"));
+        QVERIFY(m_fixture->prompter.texts.isEmpty());
+        QCOMPARE(window().LogRichTextBox()->toPlainText(), QStringLiteral("earlier\n"));
+        QVERIFY(m_fixture->notifier.messages.isEmpty());
+    }
+
+    void chartGetsTheFirstRecordingOnly()
+    {
+        const QByteArray log = m_log.recording(1, 5) + m_log.recording(6, 9);
+        writeLog(log);
+        QVERIFY(loadWithGraph());
+        QCOMPARE(m_fixture->prompter.titles, QStringList{QStringLiteral("Load Graph Data?")});
+        QCOMPARE(m_fixture->prompter.icons.value(0), QMessageBox::Question);
+        QCOMPARE(
+            m_fixture->prompter.texts.value(0),
+            QStringLiteral(
+                "When not recording, you have the option to reload the graph from log file "
+                "contents.  If the log has more than one summary, graph data is only populated "
+                "up to the first summary, even though all text data is loaded into the log "
+                "pane.\n\nNote that the mazimum number of samples that can be graphed is 10,080."
+                "  If the number of samples in the log exceeds this amount, the latest samples "
+                "will be retained and the former ones rolled off.\n\nDo you want to load graph "
+                "data?"));
+        LogPaneView *pane = window().LogRichTextBox();
+        QCOMPARE(pane->toPlainText(), shown(log));
+        QVERIFY(pane->caretAtEnd());
+        QCOMPARE(pane->verticalScrollBar()->value(), pane->verticalScrollBar()->maximum());
+        QCOMPARE(window().processor().SampleCount(), 5);
+        QCOMPARE(window().processor().statistics().MaxSmall, 500);
+        QCOMPARE(window().statusPanels().text(QStringLiteral("NumSamples")),
+                 window().processor().numSamplesText());
+        QVERIFY(window().processor().numSamplesText().contains(QStringLiteral("5")));
+        QCOMPARE(window().statusPanels().text(QStringLiteral("Message")), QString());
+        QVERIFY(!command().progressBar()->isVisible());
+    }
+
+    void periodFitsTheKeptRows_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("kept");
+        QTest::addColumn<QString>("period");
+        QTest::newRow("10 rows") << 10 << 10 << QStringLiteral("10 minutes (10 samples)");
+        QTest::newRow("45 rows") << 45 << 45 << QStringLiteral("1 hour (60 samples)");
+        QTest::newRow("2881 rows") << 2881 << 2881 << QStringLiteral("3 days (4,320 samples)");
+        QTest::newRow("12,000 rows") << 12000 << 10080 << QStringLiteral("1 week (10,080 samples)");
+    }
+
+    void periodFitsTheKeptRows()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, kept);
+        QFETCH(QString, period);
+        // Another period selected before, so the choice is the loader's.
+        window().DisplayPeriodComboBox()->setCurrentIndex(5);
+        writeLog(m_log.recording(1, rows));
+        QVERIFY(loadWithGraph());
+        const SampleProcessor &processor = window().processor();
+        QCOMPARE(processor.SampleCount(), rows);
+        QCOMPARE(processor.store().size(), kept);
+        QCOMPARE(processor.store().time(kept), m_log.time(rows));
+        QCOMPARE(processor.store().small(1), 100 * (rows - kept + 1));
+        QCOMPARE(processor.statistics().SumSmall, 100.0 * rows * (rows + 1) / 2);
+        QCOMPARE(processor.statistics().MinLarge, 10);
+        QCOMPARE(periodText(), period);
+        QVERIFY(window().DisplayPeriodComboBox()->isEnabled());
+        QVERIFY(window().StopAfterComboBox()->isEnabled());
+    }
+
+    void commandsWaitForTheLoad()
+    {
+        writeLog(m_log.recording(1, 300000));
+        m_fixture->prompter.answers = {QMessageBox::Yes};
+        QSignalSpy loaded(&command(), &LoadLogCommand::graphLoaded);
+        window().controller().LogToolbar_ButtonClick(QStringLiteral("LoadLog"));
+        // The dispatcher has refreshed the controls; the load goes on from the event loop.
+        QVERIFY(command().isLoading());
+        for (const QString &key : CommandKeys)
+            QVERIFY2(!window().logToolbar()->button(key)->isEnabled(), qPrintable(key));
+        QVERIFY(!window().DisplayPeriodComboBox()->isEnabled());
+        QVERIFY(!window().StopAfterComboBox()->isEnabled());
+        QVERIFY(!window().findChild<QLabel *>(QStringLiteral("DisplayPeriodLabel"))->isEnabled());
+        QCOMPARE(window().statusPanels().text(QStringLiteral("Message")),
+                 QStringLiteral("Loading graph data..."));
+        // Shortcuts cannot start a recording meanwhile.
+        QTest::keyClick(window().LogRichTextBox(), Qt::Key_S, Qt::ControlModifier);
+        QTest::keyClick(window().LogRichTextBox(), Qt::Key_M, Qt::ControlModifier);
+        QVERIFY(!window().processor().IsRecording());
+        QTRY_VERIFY(window()
+                        .statusPanels()
+                        .text(QStringLiteral("NumSamples"))
+                        .startsWith(QStringLiteral("Samples received: ")));
+        QVERIFY(loaded.wait(60000));
+        QCOMPARE(window().processor().SampleCount(), 300000);
+        QCOMPARE(window().statusPanels().text(QStringLiteral("Message")), QString());
+        for (const QString &key : CommandKeys)
+            QVERIFY2(window().logToolbar()->button(key)->isEnabled(), qPrintable(key));
+        QVERIFY(window().DisplayPeriodComboBox()->isEnabled());
+    }
+
+    void badRowKeepsTheRowsBefore()
+    {
+        const QByteArray log = m_log.header() + m_log.row(1) + m_log.row(2) + m_log.row(3) +
+                               "1200\tx300\t05/12/2026 08:00:00\r\n" + m_log.row(5) +
+                               m_log.summary(5);
+        writeLog(log);
+        QVERIFY(loadWithGraph());
+        QCOMPARE(m_fixture->notifier.messages,
+                 QStringList{QStringLiteral("Line 5 of the log cannot be read: the large count "
+                                            "\"x300\" is not a number.")});
+        QCOMPARE(window().LogRichTextBox()->toPlainText(), shown(log));
+        const SampleProcessor &processor = window().processor();
+        QCOMPARE(processor.SampleCount(), 3);
+        QCOMPARE(processor.store().size(), 3);
+        QCOMPARE(processor.statistics().MaxLarge, 30);
+        // What was kept is what the chart and the counter show.
+        QCOMPARE(periodText(), QStringLiteral("10 minutes (10 samples)"));
+        QCOMPARE(window().statusPanels().text(QStringLiteral("NumSamples")),
+                 processor.numSamplesText());
+        QVERIFY(window().DisplayPeriodComboBox()->isEnabled());
+        QVERIFY(window().logToolbar()->button(QStringLiteral("LoadLog"))->isEnabled());
+    }
+
+    void logGrowingDuringTheLoad()
+    {
+        // Another logger keeps appending while this one loads: the load shows the log as it was
+        // when the command ran, and neither stalls nor fails.
+        const QString path = writeLog(m_log.recording(1, 100000));
+        m_fixture->prompter.answers = {QMessageBox::Yes};
+        QSignalSpy loaded(&command(), &LoadLogCommand::graphLoaded);
+        window().controller().LogToolbar_ButtonClick(QStringLiteral("LoadLog"));
+        QVERIFY(command().isLoading());
+        {
+            QFile growing(path);
+            QVERIFY(growing.open(QIODevice::WriteOnly | QIODevice::Append));
+            for (int i = 0; i < 50; ++i) {
+                QVERIFY(growing.write(m_log.row(100001 + i)) > 0);
+                growing.flush();
+                QTest::qWait(1);
+            }
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 1, 60000);
+        QCOMPARE(window().processor().SampleCount(), 100000);
+        QVERIFY(m_fixture->notifier.messages.isEmpty());
+        QVERIFY(!command().isLoading());
+    }
+
+    void recordingLoadsThePaneOnly()
+    {
+        SampleProcessor &processor = window().processor();
+        processor.addLoadedSample(700, 70, frozenTime());
+        processor.setIsRecording(true);
+        const QByteArray log = m_log.recording(1, 20);
+        writeLog(log);
+        window().controller().LogToolbar_ButtonClick(QStringLiteral("LoadLog"));
+        QVERIFY(m_fixture->prompter.texts.isEmpty());
+        QVERIFY(!command().isLoading());
+        QCOMPARE(window().LogRichTextBox()->toPlainText(), shown(log));
+        QVERIFY(window().LogRichTextBox()->caretAtEnd());
+        QCOMPARE(processor.SampleCount(), 1);
+        QCOMPARE(processor.store().small(1), 700);
+        // New rows of the recording follow the loaded text.
+        window().LogRichTextBox()->appendLogText(QStringLiteral("800\t80\tnow\r\n"));
+        QVERIFY(
+            window().LogRichTextBox()->toPlainText().endsWith(QStringLiteral("\n800\t80\tnow\n")));
+        processor.setIsRecording(false);
+    }
+
+    void answers_data()
+    {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<bool>("paneLoaded");
+        QTest::newRow("No") << QMessageBox::No << true;
+        QTest::newRow("Cancel") << QMessageBox::Cancel << false;
+        QTest::newRow("box closed") << QMessageBox::NoButton << false;
+    }
+
+    void answers()
+    {
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(bool, paneLoaded);
+        SampleProcessor &processor = window().processor();
+        processor.addLoadedSample(700, 70, frozenTime());
+        window().LogRichTextBox()->appendLogText(QStringLiteral("earlier\r\n"));
+        window().LogRichTextBox()->setCaretPosition(2);
+        const QString periodBefore = periodText();
+        const QByteArray log = m_log.recording(1, 45);
+        writeLog(log);
+        m_fixture->prompter.answers = {answer};
+        window().controller().LogToolbar_ButtonClick(QStringLiteral("LoadLog"));
+        QCOMPARE(m_fixture->prompter.texts.size(), 1);
+        QVERIFY(!command().isLoading());
+        QCOMPARE(window().LogRichTextBox()->toPlainText(),
+                 paneLoaded ? shown(log) : QStringLiteral("earlier\n"));
+        QCOMPARE(window().LogRichTextBox()->caretAtEnd(), paneLoaded);
+        QCOMPARE(processor.SampleCount(), 1);
+        QCOMPARE(processor.store().small(1), 700);
+        QCOMPARE(periodText(), periodBefore);
+        for (const QString &key : CommandKeys)
+            QVERIFY2(window().logToolbar()->button(key)->isEnabled(), qPrintable(key));
+        QCOMPARE(window().statusPanels().text(QStringLiteral("Message")), QString());
+    }
+
+    void browseWithoutLoading_data()
+    {
+        QTest::addColumn<QString>("answer"); // empty: cancelled
+        QTest::newRow("cancelled") << QString();
+        QTest::newRow("a new name") << QStringLiteral("fresh.txt");
+    }
+
+    void browseWithoutLoading()
+    {
+        QFETCH(QString, answer);
+        const QString before = window().LogFileTextBox()->text();
+        m_dialogAnswer = answer.isEmpty() ? QString() : m_fixture->dir.filePath(answer);
+        window().FileOpenButton()->click();
+        QCOMPARE(m_dialogCalls, (QStringList{QStringLiteral("Open"), before,
+                                             QStringLiteral("Text File (*.txt)")}));
+        QCOMPARE(window().LogFileTextBox()->text(),
+                 answer.isEmpty() ? before : QDir::toNativeSeparators(m_dialogAnswer));
+        QVERIFY(m_fixture->prompter.texts.isEmpty());
+        QVERIFY(window().LogRichTextBox()->isEmpty());
+        QVERIFY(!window().logToolbar()->button(QStringLiteral("LoadLog"))->isEnabled());
+    }
+
+    void browseLoadsTheChosenLog()
+    {
+        const QByteArray log = m_log.recording(1, 45);
+        const QString path = writeLog(log);
+        window().LogFileTextBox()->setText(m_fixture->dir.filePath(QStringLiteral("other.txt")));
+        m_dialogAnswer = path;
+        m_fixture->prompter.answers = {QMessageBox::Yes};
+        QSignalSpy loaded(&command(), &LoadLogCommand::graphLoaded);
+        window().FileOpenButton()->click();
+        QCOMPARE(m_dialogCalls.value(1), m_fixture->dir.filePath(QStringLiteral("other.txt")));
+        QCOMPARE(window().LogFileTextBox()->text(), QDir::toNativeSeparators(path));
+        QCOMPARE(window().LogFileTextBox()->selectedText(), window().LogFileTextBox()->text());
+        QVERIFY(loaded.wait(30000));
+        QCOMPARE(window().LogRichTextBox()->toPlainText(), shown(log));
+        QCOMPARE(periodText(), QStringLiteral("1 hour (60 samples)"));
+    }
+
+    void refusedWithOneMessage_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message"); // %1: the path
+        QTest::newRow("unreadable") << "unreadable"
+                                    << "";
+        QTest::newRow("folder") << "folder"
+                                << "Cannot load '%1': it is a folder, not a log file.";
+        QTest::newRow("device") << "device"
+                                << "Cannot load '%1': it is a device or a pipe, not a log file.";
+        QTest::newRow("named pipe")
+            << "pipe"
+            << "Cannot load '%1': it is a device or a pipe, not a log file.";
+    }
+
+    void refusedWithOneMessage()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        QString path = m_fixture->dir.filePath(kind);
+        std::unique_ptr<UnprivilegedScope> scope;
+        if (kind == QStringLiteral("unreadable")) {
+            path = writeLog(m_log.recording(1, 3));
+            QFile::setPermissions(path, QFileDevice::WriteOwner);
+            // The folder stays passable, so the file is seen but cannot be read.
+            QFile::setPermissions(m_fixture->dir.path(),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                      QFileDevice::ExeOwner | QFileDevice::ExeGroup |
+                                      QFileDevice::ExeOther);
+            scope = std::make_unique<UnprivilegedScope>();
+            if (::geteuid() == 0)
+                QSKIP("root reads every file");
+        } else if (kind == QStringLiteral("folder")) {
+            QVERIFY(QDir().mkpath(path));
+        } else if (kind == QStringLiteral("device")) {
+            path = QStringLiteral("/dev/zero");
+        } else {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        }
+        window().LogFileTextBox()->setText(path);
+        window().LogRichTextBox()->appendLogText(QStringLiteral("earlier\r\n"));
+        m_fixture->prompter.answers = {QMessageBox::No};
+        window().controller().LogToolbar_ButtonClick(QStringLiteral("LoadLog"));
+
+        // Told once, nothing read; the commands stay usable.
+        QCOMPARE(m_fixture->notifier.messages.size(), 1);
+        if (message.isEmpty())
+            QVERIFY(m_fixture->notifier.messages.first().contains(path));
+        else
+            QCOMPARE(m_fixture->notifier.messages.first(), message.arg(path));
+        QCOMPARE(window().LogRichTextBox()->toPlainText(), QStringLiteral("earlier\n"));
+        QCOMPARE(window().statusPanels().text(QStringLiteral("Message")), QString());
+        QVERIFY(window().logToolbar()->button(QStringLiteral("Record"))->isEnabled());
+    }
 
 private:
     MainWindow &window() { return *m_window; }
     LoadLogCommand &command() { return *window().findChild<LoadLogCommand *>(); }
     /// Writes `content` as the log and returns its path (also put into the log file box).
-    QString writeLog(const QByteArray &content);
+    QString writeLog(const QByteArray &content)
+    {
+        const QString path = m_fixture->dir.filePath(QStringLiteral("loaded.txt"));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) < 0)
+            return QString();
+        window().LogFileTextBox()->setText(path);
+        return path;
+    }
+
     /// Clicks LoadLog and waits for the graph to be drawn.
-    bool loadWithGraph();
+    bool loadWithGraph()
+    {
+        m_fixture->prompter.answers = {QMessageBox::Yes};
+        QSignalSpy loaded(&command(), &LoadLogCommand::graphLoaded);
+        window().controller().LogToolbar_ButtonClick(QStringLiteral("LoadLog"));
+        return loaded.wait(30000);
+    }
+
     QString periodText() { return window().DisplayPeriodComboBox()->currentText(); }
 
     std::unique_ptr<ShellFixture> m_fixture;
@@ -77,338 +395,6 @@ private:
     QStringList m_dialogCalls;
     QString m_dialogAnswer;
 };
-
-void TestLoadLogCommand::init()
-{
-    // The window uses the fixture's folder, clock and seams: it goes first.
-    m_window.reset();
-    m_fixture = std::make_unique<ShellFixture>();
-    ShellEnvironment environment = m_fixture->environment(false);
-    m_dialogCalls.clear();
-    m_dialogAnswer.clear();
-    environment.openFileName = [this](QWidget *, const QString &title, const QString &path,
-                                      const QString &filter) {
-        m_dialogCalls << title << path << filter;
-        return m_dialogAnswer;
-    };
-    m_window = std::make_unique<MainWindow>(environment);
-    m_window->show();
-}
-
-QString TestLoadLogCommand::writeLog(const QByteArray &content)
-{
-    const QString path = m_fixture->dir.filePath(QStringLiteral("loaded.txt"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) < 0)
-        return QString();
-    window().LogFileTextBox()->setText(path);
-    return path;
-}
-
-bool TestLoadLogCommand::loadWithGraph()
-{
-    m_fixture->prompter.answers = {QMessageBox::Yes};
-    QSignalSpy loaded(&command(), &LoadLogCommand::graphLoaded);
-    window().controller().LogToolbar_ButtonClick(QStringLiteral("LoadLog"));
-    return loaded.wait(30000);
-}
-
-void TestLoadLogCommand::missingFileDoesNothing()
-{
-    window().LogRichTextBox()->appendLogText(QStringLiteral("earlier\r\n"));
-    window().LogFileTextBox()->setText(m_fixture->dir.filePath(QStringLiteral("none.txt")));
-    QVERIFY(!window().logToolbar()->button(QStringLiteral("LoadLog"))->isEnabled());
-    window().controller().LogToolbar_ButtonClick(QStringLiteral("LoadLog"));
-    QVERIFY(m_fixture->prompter.texts.isEmpty());
-    QCOMPARE(window().LogRichTextBox()->toPlainText(), QStringLiteral("earlier\n"));
-    QVERIFY(m_fixture->notifier.messages.isEmpty());
-}
-
-void TestLoadLogCommand::questionIsAskedVerbatim()
-{
-    writeLog(m_log.recording(1, 3));
-    QVERIFY(loadWithGraph());
-    QCOMPARE(m_fixture->prompter.titles, QStringList{QStringLiteral("Load Graph Data?")});
-    QCOMPARE(m_fixture->prompter.icons.value(0), QMessageBox::Question);
-    QCOMPARE(m_fixture->prompter.texts.value(0),
-             QStringLiteral(
-                 "When not recording, you have the option to reload the graph from log file "
-                 "contents.  If the log has more than one summary, graph data is only populated "
-                 "up to the first summary, even though all text data is loaded into the log "
-                 "pane.\n\nNote that the mazimum number of samples that can be graphed is 10,080."
-                 "  If the number of samples in the log exceeds this amount, the latest samples "
-                 "will be retained and the former ones rolled off.\n\nDo you want to load graph "
-                 "data?"));
-}
-
-void TestLoadLogCommand::chartGetsTheFirstRecordingOnly()
-{
-    const QByteArray log = m_log.recording(1, 5) + m_log.recording(6, 9);
-    writeLog(log);
-    QVERIFY(loadWithGraph());
-    LogPaneView *pane = window().LogRichTextBox();
-    QCOMPARE(pane->toPlainText(), shown(log));
-    QVERIFY(pane->caretAtEnd());
-    QCOMPARE(pane->verticalScrollBar()->value(), pane->verticalScrollBar()->maximum());
-    QCOMPARE(window().processor().SampleCount(), 5);
-    QCOMPARE(window().processor().statistics().MaxSmall, 500);
-    QCOMPARE(window().statusPanels().text(QStringLiteral("NumSamples")),
-             window().processor().numSamplesText());
-    QVERIFY(window().processor().numSamplesText().contains(QStringLiteral("5")));
-    QCOMPARE(window().statusPanels().text(QStringLiteral("Message")), QString());
-    QVERIFY(!command().progressBar()->isVisible());
-}
-
-void TestLoadLogCommand::periodFitsTheKeptRows_data()
-{
-    QTest::addColumn<int>("rows");
-    QTest::addColumn<int>("kept");
-    QTest::addColumn<QString>("period");
-    QTest::newRow("10 rows") << 10 << 10 << QStringLiteral("10 minutes (10 samples)");
-    QTest::newRow("45 rows") << 45 << 45 << QStringLiteral("1 hour (60 samples)");
-    QTest::newRow("2881 rows") << 2881 << 2881 << QStringLiteral("3 days (4,320 samples)");
-    QTest::newRow("12,000 rows") << 12000 << 10080 << QStringLiteral("1 week (10,080 samples)");
-}
-
-void TestLoadLogCommand::periodFitsTheKeptRows()
-{
-    QFETCH(int, rows);
-    QFETCH(int, kept);
-    QFETCH(QString, period);
-    // Another period selected before, so the choice is the loader's.
-    window().DisplayPeriodComboBox()->setCurrentIndex(5);
-    writeLog(m_log.recording(1, rows));
-    QVERIFY(loadWithGraph());
-    const SampleProcessor &processor = window().processor();
-    QCOMPARE(processor.SampleCount(), rows);
-    QCOMPARE(processor.store().size(), kept);
-    QCOMPARE(processor.store().time(kept), m_log.time(rows));
-    QCOMPARE(processor.store().small(1), 100 * (rows - kept + 1));
-    QCOMPARE(processor.statistics().SumSmall, 100.0 * rows * (rows + 1) / 2);
-    QCOMPARE(processor.statistics().MinLarge, 10);
-    QCOMPARE(periodText(), period);
-    QVERIFY(window().DisplayPeriodComboBox()->isEnabled());
-    QVERIFY(window().StopAfterComboBox()->isEnabled());
-}
-
-void TestLoadLogCommand::commandsWaitForTheLoad()
-{
-    writeLog(m_log.recording(1, 300000));
-    m_fixture->prompter.answers = {QMessageBox::Yes};
-    QSignalSpy loaded(&command(), &LoadLogCommand::graphLoaded);
-    window().controller().LogToolbar_ButtonClick(QStringLiteral("LoadLog"));
-    // The dispatcher has refreshed the controls; the load goes on from the event loop.
-    QVERIFY(command().isLoading());
-    for (const QString &key : CommandKeys)
-        QVERIFY2(!window().logToolbar()->button(key)->isEnabled(), qPrintable(key));
-    QVERIFY(!window().DisplayPeriodComboBox()->isEnabled());
-    QVERIFY(!window().StopAfterComboBox()->isEnabled());
-    QVERIFY(!window().findChild<QLabel *>(QStringLiteral("DisplayPeriodLabel"))->isEnabled());
-    QCOMPARE(window().statusPanels().text(QStringLiteral("Message")),
-             QStringLiteral("Loading graph data..."));
-    // Shortcuts cannot start a recording meanwhile.
-    QTest::keyClick(window().LogRichTextBox(), Qt::Key_S, Qt::ControlModifier);
-    QTest::keyClick(window().LogRichTextBox(), Qt::Key_M, Qt::ControlModifier);
-    QVERIFY(!window().processor().IsRecording());
-    QTRY_VERIFY(window()
-                    .statusPanels()
-                    .text(QStringLiteral("NumSamples"))
-                    .startsWith(QStringLiteral("Samples received: ")));
-    QVERIFY(loaded.wait(60000));
-    QCOMPARE(window().processor().SampleCount(), 300000);
-    QCOMPARE(window().statusPanels().text(QStringLiteral("Message")), QString());
-    for (const QString &key : CommandKeys)
-        QVERIFY2(window().logToolbar()->button(key)->isEnabled(), qPrintable(key));
-    QVERIFY(window().DisplayPeriodComboBox()->isEnabled());
-}
-
-void TestLoadLogCommand::logGrowingDuringTheLoad()
-{
-    // Another logger keeps appending while this one loads: the load shows the log as it was when
-    // the command ran, and neither stalls nor fails.
-    const QString path = writeLog(m_log.recording(1, 100000));
-    m_fixture->prompter.answers = {QMessageBox::Yes};
-    QSignalSpy loaded(&command(), &LoadLogCommand::graphLoaded);
-    window().controller().LogToolbar_ButtonClick(QStringLiteral("LoadLog"));
-    QVERIFY(command().isLoading());
-    {
-        QFile growing(path);
-        QVERIFY(growing.open(QIODevice::WriteOnly | QIODevice::Append));
-        for (int i = 0; i < 50; ++i) {
-            QVERIFY(growing.write(m_log.row(100001 + i)) > 0);
-            growing.flush();
-            QTest::qWait(1);
-        }
-    }
-    QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 1, 60000);
-    QCOMPARE(window().processor().SampleCount(), 100000);
-    QVERIFY(m_fixture->notifier.messages.isEmpty());
-    QVERIFY(!command().isLoading());
-}
-
-void TestLoadLogCommand::badRowKeepsTheRowsBefore()
-{
-    const QByteArray log = m_log.header() + m_log.row(1) + m_log.row(2) + m_log.row(3) +
-                           "1200\tx300\t05/12/2026 08:00:00\r\n" + m_log.row(5) + m_log.summary(5);
-    writeLog(log);
-    QVERIFY(loadWithGraph());
-    QCOMPARE(m_fixture->notifier.messages,
-             QStringList{QStringLiteral("Line 5 of the log cannot be read: the large count "
-                                        "\"x300\" is not a number.")});
-    QCOMPARE(window().LogRichTextBox()->toPlainText(), shown(log));
-    const SampleProcessor &processor = window().processor();
-    QCOMPARE(processor.SampleCount(), 3);
-    QCOMPARE(processor.store().size(), 3);
-    QCOMPARE(processor.statistics().MaxLarge, 30);
-    // What was kept is what the chart and the counter show.
-    QCOMPARE(periodText(), QStringLiteral("10 minutes (10 samples)"));
-    QCOMPARE(window().statusPanels().text(QStringLiteral("NumSamples")),
-             processor.numSamplesText());
-    QVERIFY(window().DisplayPeriodComboBox()->isEnabled());
-    QVERIFY(window().logToolbar()->button(QStringLiteral("LoadLog"))->isEnabled());
-}
-
-void TestLoadLogCommand::recordingLoadsThePaneOnly()
-{
-    SampleProcessor &processor = window().processor();
-    processor.addLoadedSample(700, 70, frozenTime());
-    processor.setIsRecording(true);
-    const QByteArray log = m_log.recording(1, 20);
-    writeLog(log);
-    window().controller().LogToolbar_ButtonClick(QStringLiteral("LoadLog"));
-    QVERIFY(m_fixture->prompter.texts.isEmpty());
-    QVERIFY(!command().isLoading());
-    QCOMPARE(window().LogRichTextBox()->toPlainText(), shown(log));
-    QVERIFY(window().LogRichTextBox()->caretAtEnd());
-    QCOMPARE(processor.SampleCount(), 1);
-    QCOMPARE(processor.store().small(1), 700);
-    // New rows of the recording follow the loaded text.
-    window().LogRichTextBox()->appendLogText(QStringLiteral("800\t80\tnow\r\n"));
-    QVERIFY(window().LogRichTextBox()->toPlainText().endsWith(QStringLiteral("\n800\t80\tnow\n")));
-    processor.setIsRecording(false);
-}
-
-void TestLoadLogCommand::answers_data()
-{
-    QTest::addColumn<QMessageBox::StandardButton>("answer");
-    QTest::addColumn<bool>("paneLoaded");
-    QTest::newRow("No") << QMessageBox::No << true;
-    QTest::newRow("Cancel") << QMessageBox::Cancel << false;
-    QTest::newRow("box closed") << QMessageBox::NoButton << false;
-}
-
-void TestLoadLogCommand::answers()
-{
-    QFETCH(QMessageBox::StandardButton, answer);
-    QFETCH(bool, paneLoaded);
-    SampleProcessor &processor = window().processor();
-    processor.addLoadedSample(700, 70, frozenTime());
-    window().LogRichTextBox()->appendLogText(QStringLiteral("earlier\r\n"));
-    window().LogRichTextBox()->setCaretPosition(2);
-    const QString periodBefore = periodText();
-    const QByteArray log = m_log.recording(1, 45);
-    writeLog(log);
-    m_fixture->prompter.answers = {answer};
-    window().controller().LogToolbar_ButtonClick(QStringLiteral("LoadLog"));
-    QCOMPARE(m_fixture->prompter.texts.size(), 1);
-    QVERIFY(!command().isLoading());
-    QCOMPARE(window().LogRichTextBox()->toPlainText(),
-             paneLoaded ? shown(log) : QStringLiteral("earlier\n"));
-    QCOMPARE(window().LogRichTextBox()->caretAtEnd(), paneLoaded);
-    QCOMPARE(processor.SampleCount(), 1);
-    QCOMPARE(processor.store().small(1), 700);
-    QCOMPARE(periodText(), periodBefore);
-    for (const QString &key : CommandKeys)
-        QVERIFY2(window().logToolbar()->button(key)->isEnabled(), qPrintable(key));
-    QCOMPARE(window().statusPanels().text(QStringLiteral("Message")), QString());
-}
-
-void TestLoadLogCommand::logFromAnotherLocale_data()
-{
-    QTest::addColumn<QString>("locale");
-    QTest::newRow("United States") << QStringLiteral("en_US");
-    QTest::newRow("ISO 8601") << QString();
-}
-
-void TestLoadLogCommand::logFromAnotherLocale()
-{
-    QFETCH(QString, locale);
-    QByteArray log = LogGenerator::header();
-    const QDateTime afternoon(QDate(2026, 12, 5), QTime(13, 5, 7));
-    for (int k = 1; k <= 3; ++k) {
-        const QDateTime time = afternoon.addSecs(60 * (k - 1));
-        const QString stamp = locale.isEmpty() ? time.toString(Qt::ISODate)
-                                               : LocaleFormats(QLocale(locale)).generalDate(time);
-        log += QByteArray::number(100 * k) + "\t" + QByteArray::number(k) + "\t" + stamp.toUtf8() +
-               "\r\n";
-    }
-    writeLog(log);
-    QVERIFY(loadWithGraph());
-    QVERIFY(m_fixture->notifier.messages.isEmpty());
-    QCOMPARE(window().processor().SampleCount(), 3);
-    QCOMPARE(window().processor().store().time(3), afternoon.addSecs(120));
-}
-
-void TestLoadLogCommand::browseCancelled()
-{
-    const QString before = window().LogFileTextBox()->text();
-    window().FileOpenButton()->click();
-    QCOMPARE(m_dialogCalls.size(), 3);
-    QCOMPARE(m_dialogCalls.at(1), before);
-    QCOMPARE(m_dialogCalls.at(2), QStringLiteral("Text File (*.txt)"));
-    QCOMPARE(window().LogFileTextBox()->text(), before);
-    QVERIFY(m_fixture->prompter.texts.isEmpty());
-    QVERIFY(window().LogRichTextBox()->isEmpty());
-}
-
-void TestLoadLogCommand::browseLoadsTheChosenLog()
-{
-    const QByteArray log = m_log.recording(1, 45);
-    const QString path = writeLog(log);
-    window().LogFileTextBox()->setText(m_fixture->dir.filePath(QStringLiteral("other.txt")));
-    m_dialogAnswer = path;
-    m_fixture->prompter.answers = {QMessageBox::Yes};
-    QSignalSpy loaded(&command(), &LoadLogCommand::graphLoaded);
-    window().FileOpenButton()->click();
-    QCOMPARE(m_dialogCalls.value(1), m_fixture->dir.filePath(QStringLiteral("other.txt")));
-    QCOMPARE(window().LogFileTextBox()->text(), QDir::toNativeSeparators(path));
-    QCOMPARE(window().LogFileTextBox()->selectedText(), window().LogFileTextBox()->text());
-    QVERIFY(loaded.wait(30000));
-    QCOMPARE(window().LogRichTextBox()->toPlainText(), shown(log));
-    QCOMPARE(periodText(), QStringLiteral("1 hour (60 samples)"));
-}
-
-void TestLoadLogCommand::browseAcceptsANewName()
-{
-    const QString fresh = m_fixture->dir.filePath(QStringLiteral("fresh.txt"));
-    m_dialogAnswer = fresh;
-    window().FileOpenButton()->click();
-    QCOMPARE(window().LogFileTextBox()->text(), QDir::toNativeSeparators(fresh));
-    QVERIFY(m_fixture->prompter.texts.isEmpty());
-    QVERIFY(!QFileInfo::exists(fresh));
-    QVERIFY(!window().logToolbar()->button(QStringLiteral("LoadLog"))->isEnabled());
-}
-
-void TestLoadLogCommand::unreadableFileIsReported()
-{
-    const QString path = writeLog(m_log.recording(1, 3));
-    QFile::setPermissions(path, QFileDevice::WriteOwner);
-    // The folder stays passable, so the file is seen but cannot be read.
-    QFile::setPermissions(m_fixture->dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                     QFileDevice::ExeOwner | QFileDevice::ExeGroup |
-                                                     QFileDevice::ExeOther);
-    UnprivilegedScope scope;
-    if (::geteuid() == 0)
-        QSKIP("root reads every file");
-    window().LogRichTextBox()->appendLogText(QStringLiteral("earlier\r\n"));
-    m_fixture->prompter.answers = {QMessageBox::No};
-    window().controller().LogToolbar_ButtonClick(QStringLiteral("LoadLog"));
-    QCOMPARE(m_fixture->notifier.messages.size(), 1);
-    QVERIFY(m_fixture->notifier.messages.first().contains(path));
-    QCOMPARE(window().LogRichTextBox()->toPlainText(), QStringLiteral("earlier\n"));
-    QCOMPARE(window().statusPanels().text(QStringLiteral("Message")), QString());
-    QVERIFY(window().logToolbar()->button(QStringLiteral("Record"))->isEnabled());
-}
 
 QTEST_MAIN(TestLoadLogCommand)
 #include "tst_loadlogcommand.moc"

@@ -6,9 +6,9 @@
 #include "charting/chartdatamodel.h"
 #include "charting/charttoolbar.h"
 #include "charting/sampleprocessor.h"
+#include "recording/recordingsession.h"
 #include "settings/portoverrides.h"
 #include "settings/regobject.h"
-#include "recording/recordingsession.h"
 #include "shell/mainwindow.h"
 #include "shell/preferences.h"
 #include "shell/recordingcontroller.h"
@@ -44,20 +44,408 @@ class TestPreferences : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void firstRunDefaults();
-    void everyPreferenceSurvivesARestart();
-    void windowStateAtClose_data();
-    void windowStateAtClose();
-    void handEditedValues_data();
-    void handEditedValues();
-    void windowPositionFallbacks_data();
-    void windowPositionFallbacks();
-    void closingDuringARecordingWritesTheSummaryFirst();
-    void loadLogOnStartup_data();
-    void loadLogOnStartup();
-    void portOverrideRecordsThroughTheSimulator();
-    void relativePortOverrideIsIgnored();
+    void init()
+    {
+        m_fixture = std::make_unique<test::ShellFixture>();
+        QVERIFY2(m_fixture->unitOpened, qPrintable(m_fixture->unit->errorString()));
+    }
+
+    void firstRunDefaults()
+    {
+        MainWindow window(m_fixture->environment());
+        QCOMPARE(window.DisplayPeriodComboBox()->currentText(),
+                 QStringLiteral("1 hour (60 samples)"));
+        QCOMPARE(window.chartModel().rowCount(), 60);
+        QCOMPARE(window.StopAfterComboBox()->currentText(), QStringLiteral("Continuous"));
+        QCOMPARE(window.processor().StopAfterLimit(), 0);
+        QCOMPARE(window.ComPortComboBox()->currentIndex(), 0);
+        QCOMPARE(window.LogFileTextBox()->text(), m_fixture->logPath());
+        QVERIFY(!logButton(window, "AlwaysOnTop")->isChecked());
+        QVERIFY(!logButton(window, "LoadLogOnStartup")->isChecked());
+        QCOMPARE(window.logToolbar()->image(QStringLiteral("AlwaysOnTop")),
+                 QStringLiteral("Unchecked"));
+        QCOMPARE(window.chartToolbar()->imageKey(QStringLiteral("GraphType")),
+                 QStringLiteral("GraphLine"));
+        QVERIFY(chartButton(window, "GraphSmallParticles")->isChecked());
+        QVERIFY(chartButton(window, "GraphLargeParticles")->isChecked());
+        QVERIFY(!chartButton(window, "GraphLegend")->isChecked());
+        QVERIFY(!chartButton(window, "GraphSmallMaximum")->isChecked());
+        QCOMPARE(window.size(), QSize(980, 720));
+        QCOMPARE(window.windowState(), Qt::WindowNoState);
+        // Nothing is written until the window closes.
+        QCOMPARE(stored(QStringLiteral("WindowState")), QStringLiteral("<absent>"));
+    }
+
+    void everyPreferenceSurvivesARestart()
+    {
+        QRect placement;
+        int barTwips = 0;
+        {
+            MainWindow window(m_fixture->environment());
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            window.setGeometry(40, 30, 900, 640);
+            QTRY_COMPARE(window.size(), QSize(900, 640));
+            placement = QRect(window.pos(), window.size());
+            window.splitter()->setBarPositionTwips(3000);
+            barTwips = window.splitter()->barPositionTwips();
+            window.LogFileTextBox()->setText(QStringLiteral("  ") +
+                                             m_fixture->dir.filePath("a.txt"));
+            window.StopAfterComboBox()->setCurrentIndex(5);
+            window.DisplayPeriodComboBox()->setCurrentIndex(7);
+            logButton(window, "LoadLogOnStartup")->trigger();
+            for (const char *key : {"GraphLegend", "GraphSmallParticles", "GraphLargeMaximum"})
+                chartButton(window, key)->trigger();
+            QVERIFY(
+                window.chartToolbar()->ChartToolbar_ButtonMenuClick(QStringLiteral("GraphArea")));
+            window.close();
+        }
+        QCOMPARE(stored(QStringLiteral("WindowState")), QStringLiteral("0"));
+        QCOMPARE(stored(QStringLiteral("SplitterPosition")), QString::number(barTwips));
+        QCOMPARE(stored(QStringLiteral("LogPath")), m_fixture->dir.filePath("a.txt"));
+        QCOMPARE(stored(QStringLiteral("StopAfterSamplesIndex")), QStringLiteral("5"));
+        QCOMPARE(stored(QStringLiteral("DisplayPeriodIndex")), QStringLiteral("7"));
+        QCOMPARE(stored(QStringLiteral("ComPortIndex")), QStringLiteral("0"));
+        QCOMPARE(stored(QStringLiteral("ComPortNumber")), QStringLiteral("1"));
+        QCOMPARE(stored(QStringLiteral("ComPortDevice")), m_fixture->unit->devicePath());
+        QCOMPARE(stored(QStringLiteral("ResumeAfterPortLoss")), QStringLiteral("1"));
+        QCOMPARE(stored(QStringLiteral("AlwaysOnTop")), QStringLiteral("0"));
+        QCOMPARE(stored(QStringLiteral("LoadLogOnStartup")), QStringLiteral("1"));
+        QCOMPARE(stored(QStringLiteral("GraphType")), QStringLiteral("GraphArea"));
+        QCOMPARE(stored(QStringLiteral("GraphSmallParticles")), QStringLiteral("0"));
+        QCOMPARE(stored(QStringLiteral("GraphLargeMaximum")), QStringLiteral("1"));
+        // Twips at 96 dots per inch: 15 a pixel.
+        const int dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchX();
+        QCOMPARE(stored(QStringLiteral("WindowPosition")).split(u',').at(2),
+                 QString::number(placement.width() * 1440 / dpi));
+
+        MainWindow window(m_fixture->environment());
+        window.controller().setLoadLogHandler([] {});
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(QRect(window.pos(), window.size()), placement);
+        QCOMPARE(window.splitter()->barPositionTwips(), barTwips);
+        QCOMPARE(window.LogFileTextBox()->text(), m_fixture->dir.filePath("a.txt"));
+        QCOMPARE(window.StopAfterComboBox()->currentIndex(), 5);
+        QCOMPARE(window.processor().StopAfterLimit(), 120);
+        QCOMPARE(window.DisplayPeriodComboBox()->currentIndex(), 7);
+        QCOMPARE(window.chartModel().rowCount(), 300);
+        QVERIFY(logButton(window, "LoadLogOnStartup")->isChecked());
+        QCOMPARE(window.logToolbar()->image(QStringLiteral("LoadLogOnStartup")),
+                 QStringLiteral("Checked"));
+        QVERIFY(!logButton(window, "AlwaysOnTop")->isChecked());
+        QCOMPARE(window.chartToolbar()->imageKey(QStringLiteral("GraphType")),
+                 QStringLiteral("GraphArea"));
+        QCOMPARE(chartButton(window, "GraphType")->toolTip(), QStringLiteral("Graph Type: Area"));
+        QVERIFY(chartButton(window, "GraphLegend")->isChecked());
+        QVERIFY(!chartButton(window, "GraphSmallParticles")->isChecked());
+        QVERIFY(chartButton(window, "GraphLargeParticles")->isChecked());
+        QVERIFY(chartButton(window, "GraphLargeMaximum")->isChecked());
+        // Area draws no statistic lines.
+        QVERIFY(!chartButton(window, "GraphLargeMaximum")->isEnabled());
+        QVERIFY(m_fixture->notifier.messages.isEmpty());
+    }
+
+    void windowStateAtClose_data()
+    {
+        QTest::addColumn<bool>("maximise");
+        QTest::addColumn<QString>("storedState");
+        QTest::addColumn<Qt::WindowState>("nextState");
+        QTest::newRow("maximised") << true << QStringLiteral("2") << Qt::WindowMaximized;
+        QTest::newRow("minimised") << false << QStringLiteral("1") << Qt::WindowNoState;
+    }
+
+    void windowStateAtClose()
+    {
+        QFETCH(bool, maximise);
+        QFETCH(QString, storedState);
+        QFETCH(Qt::WindowState, nextState);
+
+        // A normal close leaves the normal placement behind.
+        QRect normal;
+        {
+            MainWindow window(m_fixture->environment());
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            window.setGeometry(20, 25, 700, 500);
+            QTRY_COMPARE(window.size(), QSize(700, 500));
+            normal = QRect(window.pos(), window.size());
+            window.close();
+        }
+        const QString normalText = stored(QStringLiteral("WindowPosition"));
+        int barAtClose = 0;
+        {
+            MainWindow window(m_fixture->environment());
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            if (maximise)
+                window.showMaximized();
+            else
+                window.showMinimized();
+            QTRY_VERIFY(maximise ? window.isMaximized() : window.isMinimized());
+            // The lowest place the bar can have: beyond the limits of the normal window.
+            barAtClose = window.splitter()->LimitPosition(100000);
+            window.splitter()->setBarPosition(barAtClose);
+            window.close();
+        }
+        QCOMPARE(stored(QStringLiteral("WindowState")), storedState);
+        QCOMPARE(stored(QStringLiteral("WindowPosition")), normalText);
+
+        MainWindow window(m_fixture->environment());
+        QCOMPARE(window.windowState(), nextState);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        if (maximise) {
+            QTRY_VERIFY(window.isMaximized());
+            QTRY_COMPARE(window.splitter()->barPosition(), barAtClose);
+            QCOMPARE(window.normalGeometry().size(), normal.size());
+            window.showNormal();
+        }
+        QTRY_COMPARE(QRect(window.pos(), window.size()), normal);
+    }
+
+    void handEditedValues_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("display period beyond the list") << "DisplayPeriodIndex"
+                                                        << "16"
+                                                        << "3";
+        QTest::newRow("display period negative") << "DisplayPeriodIndex"
+                                                 << "-1"
+                                                 << "3";
+        QTest::newRow("display period not a number") << "DisplayPeriodIndex"
+                                                     << "six"
+                                                     << "3";
+        QTest::newRow("display period valid") << "DisplayPeriodIndex"
+                                              << "15"
+                                              << "15";
+        QTest::newRow("stop after beyond the list") << "StopAfterSamplesIndex"
+                                                    << "17"
+                                                    << "0";
+        QTest::newRow("stop after valid") << "StopAfterSamplesIndex"
+                                          << "16"
+                                          << "16";
+        QTest::newRow("port index beyond the list") << "ComPortIndex"
+                                                    << "5"
+                                                    << "0";
+        QTest::newRow("port index nothing selected") << "ComPortIndex"
+                                                     << "-1"
+                                                     << "0";
+        QTest::newRow("resume after port loss off") << "ResumeAfterPortLoss"
+                                                    << "0"
+                                                    << "0";
+        QTest::newRow("resume after port loss not a number") << "ResumeAfterPortLoss"
+                                                             << "no"
+                                                             << "1";
+        QTest::newRow("unknown graph type") << "GraphType"
+                                            << "GraphPie"
+                                            << "GraphLine";
+        QTest::newRow("known graph type") << "GraphType"
+                                          << "GraphStep"
+                                          << "GraphStep";
+        QTest::newRow("window state other number") << "WindowState"
+                                                   << "7"
+                                                   << "0";
+        QTest::newRow("window state maximised") << "WindowState"
+                                                << "2"
+                                                << "2";
+        QTest::newRow("toggle not a number") << "GraphSmallParticles"
+                                             << "yes"
+                                             << "1";
+        QTest::newRow("toggle as True") << "GraphLegend"
+                                        << "True"
+                                        << "1";
+        QTest::newRow("toggle as other number") << "GraphLegend"
+                                                << "-1"
+                                                << "1";
+        QTest::newRow("toggle off") << "GraphLargeParticles"
+                                    << "0"
+                                    << "0";
+    }
+
+    void handEditedValues()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        store(name, text);
+
+        MainWindow window(m_fixture->environment());
+        QString shown;
+        if (name == QStringLiteral("DisplayPeriodIndex"))
+            shown = QString::number(window.DisplayPeriodComboBox()->currentIndex());
+        else if (name == QStringLiteral("StopAfterSamplesIndex"))
+            shown = QString::number(window.StopAfterComboBox()->currentIndex());
+        else if (name == QStringLiteral("ComPortIndex"))
+            shown = QString::number(window.ComPortComboBox()->currentIndex());
+        else if (name == QStringLiteral("GraphType"))
+            shown = window.chartToolbar()->imageKey(name);
+        else if (name == QStringLiteral("ResumeAfterPortLoss"))
+            shown =
+                window.session().resumeAfterPortLoss() ? QStringLiteral("1") : QStringLiteral("0");
+        else if (name == QStringLiteral("WindowState"))
+            shown = window.windowState() == Qt::WindowMaximized ? QStringLiteral("2")
+                                                                : QStringLiteral("0");
+        else
+            shown = window.chartToolbar()->button(name)->isChecked() ? QStringLiteral("1")
+                                                                     : QStringLiteral("0");
+        QCOMPARE(shown, expected);
+        // What the lists show is what the processor uses.
+        QCOMPARE(window.chartModel().rowCount(),
+                 window.DisplayPeriodComboBox()->currentData().toInt());
+        QCOMPARE(window.processor().StopAfterLimit(),
+                 window.StopAfterComboBox()->currentData().toInt());
+        QVERIFY(m_fixture->notifier.messages.isEmpty());
+    }
+
+    void windowPositionFallbacks_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("placement");
+        QTest::addColumn<bool>("storedSize");
+        QTest::newRow("four numbers") << "1500,750,9000,6000"
+                                      << "stored" << true;
+        QTest::newRow("three fields") << "1500,750,9000"
+                                      << "centred" << false;
+        QTest::newRow("five fields") << "1500,750,9000,6000,1"
+                                     << "centred" << false;
+        QTest::newRow("empty") << ""
+                               << "centred" << false;
+        QTest::newRow("a field not a number") << "1500,left,9000,6000"
+                                              << "built" << false;
+        QTest::newRow("no size") << "1500,750,0,6000"
+                                 << "built" << false;
+        // A placement on a screen that has gone keeps its size and comes back to this screen.
+        QTest::newRow("on no screen") << "-900000,-900000,9000,6000"
+                                      << "centred" << true;
+    }
+
+    void windowPositionFallbacks()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, placement);
+        QFETCH(bool, storedSize);
+
+        QRect built;
+        {
+            MainWindow window(m_fixture->environment());
+            built = QRect(window.pos(), window.size());
+        }
+        store(QStringLiteral("WindowPosition"), text);
+        MainWindow window(m_fixture->environment());
+        const QRect shown(window.pos(), window.size());
+        const int dpi = window.logicalDpiX();
+        if (placement == QStringLiteral("stored")) {
+            QCOMPARE(shown, QRect(1500 * dpi / 1440, 750 * dpi / 1440, 9000 * dpi / 1440,
+                                  6000 * dpi / 1440));
+        } else if (placement == QStringLiteral("built")) {
+            QCOMPARE(shown, built);
+        } else {
+            const QRect screen = window.screen()->geometry();
+            const QSize size = storedSize
+                                   ? QSize(9000 * dpi / 1440, 6000 * window.logicalDpiY() / 1440)
+                                   : built.size();
+            QCOMPARE(shown.size(), size);
+            QCOMPARE(shown.topLeft(), QPoint(screen.x() + (screen.width() - size.width()) / 2,
+                                             screen.y() + (screen.height() - size.height()) / 3));
+        }
+    }
+
+    void closingDuringARecordingWritesTheSummaryFirst()
+    {
+        {
+            MainWindow window(m_fixture->environment());
+            window.show();
+            window.controller().LogToolbar_ButtonClick(QStringLiteral("Record"));
+            QVERIFY(window.controller().IsRecording());
+            m_fixture->unit->sendRaw("12,3\r\n13,2\r\n");
+            QTRY_COMPARE(window.processor().SampleCount(), 2);
+            window.DisplayPeriodComboBox()->setCurrentIndex(9);
+            window.close();
+            QVERIFY(!window.serialPort().PortOpen());
+        }
+        const QByteArray log = m_fixture->logBytes();
+        QCOMPARE(log.count("SUMMARY"), 1);
+        QVERIFY(log.contains("Number of samples : 2\r\n"));
+        QVERIFY(log.endsWith("------ End Summary -------\r\n\r\n"));
+        QCOMPARE(stored(QStringLiteral("DisplayPeriodIndex")), QStringLiteral("9"));
+        // The log was finished before the settings were written.
+        const QFileInfo logInfo(m_fixture->logPath());
+        RegObject settings(configFolder());
+        const QFileInfo settingsInfo(settings.store().filePath(RegObject::CurrentUser));
+        QVERIFY(settingsInfo.exists());
+        QVERIFY(logInfo.lastModified() <= settingsInfo.lastModified());
+        QVERIFY(m_fixture->notifier.messages.isEmpty());
+    }
+
+    void loadLogOnStartup_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<int>("loads");
+        QTest::newRow("on") << "1" << 1;
+        QTest::newRow("off") << "0" << 0;
+    }
+
+    void loadLogOnStartup()
+    {
+        QFETCH(QString, option);
+        QFETCH(int, loads);
+        const QString logPath = m_fixture->dir.filePath(QStringLiteral("kept.txt"));
+        store(QStringLiteral("LoadLogOnStartup"), option);
+        store(QStringLiteral("LogPath"), logPath);
+
+        MainWindow window(m_fixture->environment());
+        int loaded = 0;
+        bool shownWhenLoaded = false;
+        QString pathWhenLoaded;
+        window.controller().setLoadLogHandler([&] {
+            ++loaded;
+            shownWhenLoaded = window.isVisible();
+            pathWhenLoaded = window.LogFileTextBox()->text();
+        });
+        QVERIFY(window.preferences().LoadLogStartTimer().isActive());
+        QCOMPARE(window.preferences().LoadLogStartTimer().interval(), 100);
+        window.show();
+        QTRY_VERIFY(!window.preferences().LoadLogStartTimer().isActive());
+        QCOMPARE(loaded, loads);
+        if (loads) {
+            QVERIFY(shownWhenLoaded);
+            QCOMPARE(pathWhenLoaded, logPath);
+        }
+    }
+
+    void storedPortOverrideIsListed()
+    {
+        RegObject settings(configFolder());
+        QVERIFY(PortOverrides::write(settings, 7, m_fixture->unit->devicePath()));
+
+        // COM1 is not the simulator this time: only the stored override leads to it.
+        MainWindow window(m_fixture->environment(false));
+        QCOMPARE(window.ComPortComboBox()->count(), 1);
+        QCOMPARE(window.ComPortComboBox()->itemText(0), QStringLiteral("COM7"));
+        QCOMPARE(window.selectedPortNumber(), 7);
+        QVERIFY(window.ComPortComboBox()
+                    ->itemData(0, Qt::ToolTipRole)
+                    .toString()
+                    .contains(m_fixture->unit->devicePath()));
+
+        // Removing the override takes the port away again.
+        QVERIFY(PortOverrides::write(settings, 7, QString()));
+        MainWindow later(m_fixture->environment(false));
+        QCOMPARE(later.ComPortComboBox()->count(), 0);
+    }
+
+    void relativePortOverrideIsIgnored()
+    {
+        RegObject settings(configFolder());
+        QVERIFY(PortOverrides::write(settings, 2, QStringLiteral("pts/3")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("COM2.*absolute")));
+        MainWindow window(m_fixture->environment(false));
+        QCOMPARE(window.ComPortComboBox()->count(), 0);
+    }
+
     void storedPortFollowsItsDevice()
     {
         // A second unit as COM2; the stored index still points at COM1, but the device chosen
@@ -68,441 +456,51 @@ private Q_SLOTS:
         store(QStringLiteral("ComPortDevice"), second.devicePath());
         ShellEnvironment environment = m_fixture->environment();
         environment.portMap.setOverride(2, second.devicePath());
+        // The second is a USB adapter: its entry tells which one.
+        struct : DeviceIdentities
+        {
+            QString adapter;
+            UsbIdentity identityOf(const QString &path) const override
+            {
+                if (path != adapter)
+                    return {};
+                return {0x0403, 0x6001, QStringLiteral("A50285BI"), QStringLiteral("FTDI"),
+                        QStringLiteral("FT232R USB UART")};
+            }
+            QStringList devicePaths() const override { return {}; }
+        } identities;
+        identities.adapter = second.devicePath();
+        environment.identities = &identities;
         MainWindow window(environment);
         QCOMPARE(window.ComPortComboBox()->count(), 2);
         QCOMPARE(window.selectedPortNumber(), 2);
+        QCOMPARE(
+            window.ComPortComboBox()->itemData(1, Qt::ToolTipRole).toString(),
+            second.devicePath() +
+                QStringLiteral("\nUSB 0403:6001 FTDI FT232R USB UART, serial number A50285BI"));
+        QCOMPARE(window.ComPortComboBox()->itemData(0, Qt::ToolTipRole).toString(),
+                 m_fixture->unit->devicePath());
     }
 
 private:
     QString configFolder() const { return m_fixture->dir.filePath(QStringLiteral("config")); }
-    QString stored(const QString &name);
-    void store(const QString &name, const QString &value);
+    QString stored(const QString &name)
+    {
+        RegObject settings(configFolder());
+        const QVariant value =
+            settings.RegRead(RegObject::CurrentUser, Key, name, QStringLiteral("<absent>"));
+        return value.toString();
+    }
+
+    void store(const QString &name, const QString &value)
+    {
+        RegObject settings(configFolder());
+        settings.RegWrite(RegObject::CurrentUser, Key, name, value, RegObject::RegSz);
+        QVERIFY2(settings.LastError().isEmpty(), qPrintable(settings.LastError()));
+    }
 
     std::unique_ptr<test::ShellFixture> m_fixture;
 };
-
-void TestPreferences::init()
-{
-    m_fixture = std::make_unique<test::ShellFixture>();
-    QVERIFY2(m_fixture->unitOpened, qPrintable(m_fixture->unit->errorString()));
-}
-
-QString TestPreferences::stored(const QString &name)
-{
-    RegObject settings(configFolder());
-    const QVariant value =
-        settings.RegRead(RegObject::CurrentUser, Key, name, QStringLiteral("<absent>"));
-    return value.toString();
-}
-
-void TestPreferences::store(const QString &name, const QString &value)
-{
-    RegObject settings(configFolder());
-    settings.RegWrite(RegObject::CurrentUser, Key, name, value, RegObject::RegSz);
-    QVERIFY2(settings.LastError().isEmpty(), qPrintable(settings.LastError()));
-}
-
-void TestPreferences::firstRunDefaults()
-{
-    MainWindow window(m_fixture->environment());
-    QCOMPARE(window.DisplayPeriodComboBox()->currentText(), QStringLiteral("1 hour (60 samples)"));
-    QCOMPARE(window.chartModel().rowCount(), 60);
-    QCOMPARE(window.StopAfterComboBox()->currentText(), QStringLiteral("Continuous"));
-    QCOMPARE(window.processor().StopAfterLimit(), 0);
-    QCOMPARE(window.ComPortComboBox()->currentIndex(), 0);
-    QCOMPARE(window.LogFileTextBox()->text(), m_fixture->logPath());
-    QVERIFY(!logButton(window, "AlwaysOnTop")->isChecked());
-    QVERIFY(!logButton(window, "LoadLogOnStartup")->isChecked());
-    QCOMPARE(window.logToolbar()->image(QStringLiteral("AlwaysOnTop")),
-             QStringLiteral("Unchecked"));
-    QCOMPARE(window.chartToolbar()->imageKey(QStringLiteral("GraphType")),
-             QStringLiteral("GraphLine"));
-    QVERIFY(chartButton(window, "GraphSmallParticles")->isChecked());
-    QVERIFY(chartButton(window, "GraphLargeParticles")->isChecked());
-    QVERIFY(!chartButton(window, "GraphLegend")->isChecked());
-    QVERIFY(!chartButton(window, "GraphSmallMaximum")->isChecked());
-    QCOMPARE(window.size(), QSize(980, 720));
-    QCOMPARE(window.windowState(), Qt::WindowNoState);
-    // Nothing is written until the window closes.
-    QCOMPARE(stored(QStringLiteral("WindowState")), QStringLiteral("<absent>"));
-}
-
-void TestPreferences::everyPreferenceSurvivesARestart()
-{
-    QRect placement;
-    int barTwips = 0;
-    {
-        MainWindow window(m_fixture->environment());
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.setGeometry(40, 30, 900, 640);
-        QTRY_COMPARE(window.size(), QSize(900, 640));
-        placement = QRect(window.pos(), window.size());
-        window.splitter()->setBarPositionTwips(3000);
-        barTwips = window.splitter()->barPositionTwips();
-        window.LogFileTextBox()->setText(QStringLiteral("  ") + m_fixture->dir.filePath("a.txt"));
-        window.StopAfterComboBox()->setCurrentIndex(5);
-        window.DisplayPeriodComboBox()->setCurrentIndex(7);
-        logButton(window, "LoadLogOnStartup")->trigger();
-        for (const char *key : {"GraphLegend", "GraphSmallParticles", "GraphLargeMaximum"})
-            chartButton(window, key)->trigger();
-        QVERIFY(window.chartToolbar()->ChartToolbar_ButtonMenuClick(QStringLiteral("GraphArea")));
-        window.close();
-    }
-    QCOMPARE(stored(QStringLiteral("WindowState")), QStringLiteral("0"));
-    QCOMPARE(stored(QStringLiteral("SplitterPosition")), QString::number(barTwips));
-    QCOMPARE(stored(QStringLiteral("LogPath")), m_fixture->dir.filePath("a.txt"));
-    QCOMPARE(stored(QStringLiteral("StopAfterSamplesIndex")), QStringLiteral("5"));
-    QCOMPARE(stored(QStringLiteral("DisplayPeriodIndex")), QStringLiteral("7"));
-    QCOMPARE(stored(QStringLiteral("ComPortIndex")), QStringLiteral("0"));
-    QCOMPARE(stored(QStringLiteral("ComPortNumber")), QStringLiteral("1"));
-    QCOMPARE(stored(QStringLiteral("ComPortDevice")), m_fixture->unit->devicePath());
-    QCOMPARE(stored(QStringLiteral("ResumeAfterPortLoss")), QStringLiteral("1"));
-    QCOMPARE(stored(QStringLiteral("AlwaysOnTop")), QStringLiteral("0"));
-    QCOMPARE(stored(QStringLiteral("LoadLogOnStartup")), QStringLiteral("1"));
-    QCOMPARE(stored(QStringLiteral("GraphType")), QStringLiteral("GraphArea"));
-    QCOMPARE(stored(QStringLiteral("GraphSmallParticles")), QStringLiteral("0"));
-    QCOMPARE(stored(QStringLiteral("GraphLargeMaximum")), QStringLiteral("1"));
-    // Twips at 96 dots per inch: 15 a pixel.
-    const int dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchX();
-    QCOMPARE(stored(QStringLiteral("WindowPosition")).split(u',').at(2),
-             QString::number(placement.width() * 1440 / dpi));
-
-    MainWindow window(m_fixture->environment());
-    window.controller().setLoadLogHandler([] {});
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(QRect(window.pos(), window.size()), placement);
-    QCOMPARE(window.splitter()->barPositionTwips(), barTwips);
-    QCOMPARE(window.LogFileTextBox()->text(), m_fixture->dir.filePath("a.txt"));
-    QCOMPARE(window.StopAfterComboBox()->currentIndex(), 5);
-    QCOMPARE(window.processor().StopAfterLimit(), 120);
-    QCOMPARE(window.DisplayPeriodComboBox()->currentIndex(), 7);
-    QCOMPARE(window.chartModel().rowCount(), 300);
-    QVERIFY(logButton(window, "LoadLogOnStartup")->isChecked());
-    QCOMPARE(window.logToolbar()->image(QStringLiteral("LoadLogOnStartup")),
-             QStringLiteral("Checked"));
-    QVERIFY(!logButton(window, "AlwaysOnTop")->isChecked());
-    QCOMPARE(window.chartToolbar()->imageKey(QStringLiteral("GraphType")),
-             QStringLiteral("GraphArea"));
-    QCOMPARE(chartButton(window, "GraphType")->toolTip(), QStringLiteral("Graph Type: Area"));
-    QVERIFY(chartButton(window, "GraphLegend")->isChecked());
-    QVERIFY(!chartButton(window, "GraphSmallParticles")->isChecked());
-    QVERIFY(chartButton(window, "GraphLargeParticles")->isChecked());
-    QVERIFY(chartButton(window, "GraphLargeMaximum")->isChecked());
-    // Area draws no statistic lines.
-    QVERIFY(!chartButton(window, "GraphLargeMaximum")->isEnabled());
-    QVERIFY(m_fixture->notifier.messages.isEmpty());
-}
-
-void TestPreferences::windowStateAtClose_data()
-{
-    QTest::addColumn<bool>("maximise");
-    QTest::addColumn<QString>("storedState");
-    QTest::addColumn<Qt::WindowState>("nextState");
-    QTest::newRow("maximised") << true << QStringLiteral("2") << Qt::WindowMaximized;
-    QTest::newRow("minimised") << false << QStringLiteral("1") << Qt::WindowNoState;
-}
-
-void TestPreferences::windowStateAtClose()
-{
-    QFETCH(bool, maximise);
-    QFETCH(QString, storedState);
-    QFETCH(Qt::WindowState, nextState);
-
-    // A normal close leaves the normal placement behind.
-    QRect normal;
-    {
-        MainWindow window(m_fixture->environment());
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.setGeometry(20, 25, 700, 500);
-        QTRY_COMPARE(window.size(), QSize(700, 500));
-        normal = QRect(window.pos(), window.size());
-        window.close();
-    }
-    const QString normalText = stored(QStringLiteral("WindowPosition"));
-    int barAtClose = 0;
-    {
-        MainWindow window(m_fixture->environment());
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        if (maximise)
-            window.showMaximized();
-        else
-            window.showMinimized();
-        QTRY_VERIFY(maximise ? window.isMaximized() : window.isMinimized());
-        // The lowest place the bar can have: beyond the limits of the normal window.
-        barAtClose = window.splitter()->LimitPosition(100000);
-        window.splitter()->setBarPosition(barAtClose);
-        window.close();
-    }
-    QCOMPARE(stored(QStringLiteral("WindowState")), storedState);
-    QCOMPARE(stored(QStringLiteral("WindowPosition")), normalText);
-
-    MainWindow window(m_fixture->environment());
-    QCOMPARE(window.windowState(), nextState);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    if (maximise) {
-        QTRY_VERIFY(window.isMaximized());
-        QTRY_COMPARE(window.splitter()->barPosition(), barAtClose);
-        QCOMPARE(window.normalGeometry().size(), normal.size());
-        window.showNormal();
-    }
-    QTRY_COMPARE(QRect(window.pos(), window.size()), normal);
-}
-
-void TestPreferences::handEditedValues_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("display period beyond the list") << "DisplayPeriodIndex"
-                                                    << "16"
-                                                    << "3";
-    QTest::newRow("display period negative") << "DisplayPeriodIndex"
-                                             << "-1"
-                                             << "3";
-    QTest::newRow("display period not a number") << "DisplayPeriodIndex"
-                                                 << "six"
-                                                 << "3";
-    QTest::newRow("display period valid") << "DisplayPeriodIndex"
-                                          << "15"
-                                          << "15";
-    QTest::newRow("stop after beyond the list") << "StopAfterSamplesIndex"
-                                                << "17"
-                                                << "0";
-    QTest::newRow("stop after valid") << "StopAfterSamplesIndex"
-                                      << "16"
-                                      << "16";
-    QTest::newRow("port index beyond the list") << "ComPortIndex"
-                                                << "5"
-                                                << "0";
-    QTest::newRow("port index nothing selected") << "ComPortIndex"
-                                                 << "-1"
-                                                 << "0";
-    QTest::newRow("resume after port loss off") << "ResumeAfterPortLoss"
-                                                << "0"
-                                                << "0";
-    QTest::newRow("resume after port loss not a number") << "ResumeAfterPortLoss"
-                                                         << "no"
-                                                         << "1";
-    QTest::newRow("unknown graph type") << "GraphType"
-                                        << "GraphPie"
-                                        << "GraphLine";
-    QTest::newRow("known graph type") << "GraphType"
-                                      << "GraphStep"
-                                      << "GraphStep";
-    QTest::newRow("window state other number") << "WindowState"
-                                               << "7"
-                                               << "0";
-    QTest::newRow("window state maximised") << "WindowState"
-                                            << "2"
-                                            << "2";
-    QTest::newRow("toggle not a number") << "GraphSmallParticles"
-                                         << "yes"
-                                         << "1";
-    QTest::newRow("toggle as True") << "GraphLegend"
-                                    << "True"
-                                    << "1";
-    QTest::newRow("toggle as other number") << "GraphLegend"
-                                            << "-1"
-                                            << "1";
-    QTest::newRow("toggle off") << "GraphLargeParticles"
-                                << "0"
-                                << "0";
-}
-
-void TestPreferences::handEditedValues()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(QString, expected);
-    store(name, text);
-
-    MainWindow window(m_fixture->environment());
-    QString shown;
-    if (name == QStringLiteral("DisplayPeriodIndex"))
-        shown = QString::number(window.DisplayPeriodComboBox()->currentIndex());
-    else if (name == QStringLiteral("StopAfterSamplesIndex"))
-        shown = QString::number(window.StopAfterComboBox()->currentIndex());
-    else if (name == QStringLiteral("ComPortIndex"))
-        shown = QString::number(window.ComPortComboBox()->currentIndex());
-    else if (name == QStringLiteral("GraphType"))
-        shown = window.chartToolbar()->imageKey(name);
-    else if (name == QStringLiteral("ResumeAfterPortLoss"))
-        shown = window.session().resumeAfterPortLoss() ? QStringLiteral("1") : QStringLiteral("0");
-    else if (name == QStringLiteral("WindowState"))
-        shown =
-            window.windowState() == Qt::WindowMaximized ? QStringLiteral("2") : QStringLiteral("0");
-    else
-        shown = window.chartToolbar()->button(name)->isChecked() ? QStringLiteral("1")
-                                                                 : QStringLiteral("0");
-    QCOMPARE(shown, expected);
-    // What the lists show is what the processor uses.
-    QCOMPARE(window.chartModel().rowCount(), window.DisplayPeriodComboBox()->currentData().toInt());
-    QCOMPARE(window.processor().StopAfterLimit(),
-             window.StopAfterComboBox()->currentData().toInt());
-    QVERIFY(m_fixture->notifier.messages.isEmpty());
-}
-
-void TestPreferences::windowPositionFallbacks_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("placement");
-    QTest::addColumn<bool>("storedSize");
-    QTest::newRow("four numbers") << "1500,750,9000,6000"
-                                  << "stored" << true;
-    QTest::newRow("three fields") << "1500,750,9000"
-                                  << "centred" << false;
-    QTest::newRow("five fields") << "1500,750,9000,6000,1"
-                                 << "centred" << false;
-    QTest::newRow("empty") << ""
-                           << "centred" << false;
-    QTest::newRow("a field not a number") << "1500,left,9000,6000"
-                                          << "built" << false;
-    QTest::newRow("no size") << "1500,750,0,6000"
-                             << "built" << false;
-    // A placement on a screen that has gone keeps its size and comes back to this screen.
-    QTest::newRow("on no screen") << "-900000,-900000,9000,6000"
-                                  << "centred" << true;
-}
-
-void TestPreferences::windowPositionFallbacks()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, placement);
-    QFETCH(bool, storedSize);
-
-    QRect built;
-    {
-        MainWindow window(m_fixture->environment());
-        built = QRect(window.pos(), window.size());
-    }
-    store(QStringLiteral("WindowPosition"), text);
-    MainWindow window(m_fixture->environment());
-    const QRect shown(window.pos(), window.size());
-    const int dpi = window.logicalDpiX();
-    if (placement == QStringLiteral("stored")) {
-        QCOMPARE(shown,
-                 QRect(1500 * dpi / 1440, 750 * dpi / 1440, 9000 * dpi / 1440, 6000 * dpi / 1440));
-    } else if (placement == QStringLiteral("built")) {
-        QCOMPARE(shown, built);
-    } else {
-        const QRect screen = window.screen()->geometry();
-        const QSize size = storedSize ? QSize(9000 * dpi / 1440, 6000 * window.logicalDpiY() / 1440)
-                                      : built.size();
-        QCOMPARE(shown.size(), size);
-        QCOMPARE(shown.topLeft(), QPoint(screen.x() + (screen.width() - size.width()) / 2,
-                                         screen.y() + (screen.height() - size.height()) / 3));
-    }
-}
-
-void TestPreferences::closingDuringARecordingWritesTheSummaryFirst()
-{
-    {
-        MainWindow window(m_fixture->environment());
-        window.show();
-        window.controller().LogToolbar_ButtonClick(QStringLiteral("Record"));
-        QVERIFY(window.controller().IsRecording());
-        m_fixture->unit->sendRaw("12,3\r\n13,2\r\n");
-        QTRY_COMPARE(window.processor().SampleCount(), 2);
-        window.DisplayPeriodComboBox()->setCurrentIndex(9);
-        window.close();
-        QVERIFY(!window.serialPort().PortOpen());
-    }
-    const QByteArray log = m_fixture->logBytes();
-    QCOMPARE(log.count("SUMMARY"), 1);
-    QVERIFY(log.contains("Number of samples : 2\r\n"));
-    QVERIFY(log.endsWith("------ End Summary -------\r\n\r\n"));
-    QCOMPARE(stored(QStringLiteral("DisplayPeriodIndex")), QStringLiteral("9"));
-    // The log was finished before the settings were written.
-    const QFileInfo logInfo(m_fixture->logPath());
-    RegObject settings(configFolder());
-    const QFileInfo settingsInfo(settings.store().filePath(RegObject::CurrentUser));
-    QVERIFY(settingsInfo.exists());
-    QVERIFY(logInfo.lastModified() <= settingsInfo.lastModified());
-    QVERIFY(m_fixture->notifier.messages.isEmpty());
-}
-
-void TestPreferences::loadLogOnStartup_data()
-{
-    QTest::addColumn<QString>("option");
-    QTest::addColumn<int>("loads");
-    QTest::newRow("on") << "1" << 1;
-    QTest::newRow("off") << "0" << 0;
-}
-
-void TestPreferences::loadLogOnStartup()
-{
-    QFETCH(QString, option);
-    QFETCH(int, loads);
-    const QString logPath = m_fixture->dir.filePath(QStringLiteral("kept.txt"));
-    store(QStringLiteral("LoadLogOnStartup"), option);
-    store(QStringLiteral("LogPath"), logPath);
-
-    MainWindow window(m_fixture->environment());
-    int loaded = 0;
-    bool shownWhenLoaded = false;
-    QString pathWhenLoaded;
-    window.controller().setLoadLogHandler([&] {
-        ++loaded;
-        shownWhenLoaded = window.isVisible();
-        pathWhenLoaded = window.LogFileTextBox()->text();
-    });
-    QVERIFY(window.preferences().LoadLogStartTimer().isActive());
-    QCOMPARE(window.preferences().LoadLogStartTimer().interval(), 100);
-    window.show();
-    QTRY_VERIFY(!window.preferences().LoadLogStartTimer().isActive());
-    QCOMPARE(loaded, loads);
-    if (loads) {
-        QVERIFY(shownWhenLoaded);
-        QCOMPARE(pathWhenLoaded, logPath);
-    }
-}
-
-void TestPreferences::portOverrideRecordsThroughTheSimulator()
-{
-    RegObject settings(configFolder());
-    QVERIFY(PortOverrides::write(settings, 7, m_fixture->unit->devicePath()));
-
-    // COM1 is not the simulator this time: only the stored override leads to it.
-    MainWindow window(m_fixture->environment(false));
-    QCOMPARE(window.ComPortComboBox()->count(), 1);
-    QCOMPARE(window.ComPortComboBox()->itemText(0), QStringLiteral("COM7"));
-    QCOMPARE(window.selectedPortNumber(), 7);
-    QVERIFY(window.ComPortComboBox()
-                ->itemData(0, Qt::ToolTipRole)
-                .toString()
-                .contains(m_fixture->unit->devicePath()));
-
-    window.show();
-    window.controller().LogToolbar_ButtonClick(QStringLiteral("Record"));
-    QVERIFY(window.controller().IsRecording());
-    m_fixture->unit->sendRaw("12,3\r\n13,2\r\n");
-    QTRY_COMPARE(window.processor().SampleCount(), 2);
-    window.controller().LogToolbar_ButtonClick(QStringLiteral("Record"));
-    QVERIFY(!window.controller().IsRecording());
-    const QByteArray log = m_fixture->logBytes();
-    QVERIFY(log.contains("1200\t300\t05/12/2026 07:50:20\r\n"));
-    QVERIFY(log.contains("Number of samples : 2\r\n"));
-    QVERIFY(m_fixture->notifier.messages.isEmpty());
-
-    // Removing the override takes the port away again.
-    QVERIFY(PortOverrides::write(settings, 7, QString()));
-    MainWindow later(m_fixture->environment(false));
-    QCOMPARE(later.ComPortComboBox()->count(), 0);
-}
-
-void TestPreferences::relativePortOverrideIsIgnored()
-{
-    RegObject settings(configFolder());
-    QVERIFY(PortOverrides::write(settings, 2, QStringLiteral("pts/3")));
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("COM2.*absolute")));
-    MainWindow window(m_fixture->environment(false));
-    QCOMPARE(window.ComPortComboBox()->count(), 0);
-}
 
 QTEST_MAIN(TestPreferences)
 #include "tst_preferences.moc"

@@ -7,13 +7,13 @@
 #include "charting/charttoolbar.h"
 #include "charting/sampleprocessor.h"
 #include "history/downloadhistorydialog.h"
-#include "widgets/keyedtoolbar.h"
-#include "widgets/logpaneview.h"
 #include "recording/recordingsession.h"
 #include "shell/mainwindow.h"
 #include "shell/recordingcontroller.h"
 #include "shell/statuspanels.h"
 #include "shellfixture.h"
+#include "widgets/keyedtoolbar.h"
+#include "widgets/logpaneview.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -48,412 +48,380 @@ class TestRecordingController : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void cleanup();
-    void ctrlSRecordsFromTheUnitAndStops();
-    void stopAfterLimitStopsAfterTheTenthRow();
-    void demonstrationStampsOneMinuteApart();
-    void debugModeCapturesRawBytes();
-    void deleteLogQuestion_data();
-    void deleteLogQuestion();
-    void portCheck();
-    void stopLimitWarning_data();
-    void stopLimitWarning();
-    void unpluggedPortWaitsUntilStopped();
-    void downloadHistoryOnlyWhenIdle();
-    void downloadHistoryThroughTheWindow();
-    void alwaysOnTopKeepsGeometry();
-    void failedStartLeavesNothingRunning();
-    void testGraphData();
+    void init()
+    {
+        // The window uses the fixture's folder, clock and seams: it goes first.
+        m_window.reset();
+        m_fixture = std::make_unique<test::ShellFixture>();
+        QVERIFY2(m_fixture->unitOpened, qPrintable(m_fixture->unit->errorString()));
+        m_window = std::make_unique<MainWindow>(m_fixture->environment());
+        m_window->show();
+        // The shortcuts are the window's: they work while it is the active window.
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_fixture.reset();
+    }
+
+    void ctrlSRecordsFromTheUnitAndStops()
+    {
+        MainWindow &window = *m_window;
+        // Whatever has the focus, the shortcut reaches the window.
+        window.LogFileTextBox()->setFocus();
+        pressCtrl(window.LogFileTextBox(), Qt::Key_S);
+        QVERIFY(window.controller().IsRecording());
+        QCOMPARE(window.windowTitle(), QStringLiteral("Orvel Logger (recording)"));
+        QCOMPARE(window.logToolbar()->image(QStringLiteral("Record")),
+                 QStringLiteral("PauseRecording"));
+        QCOMPARE(window.logToolbar()->button(QStringLiteral("Record"))->toolTip(),
+                 QStringLiteral("Stop recording (Ctl+S)"));
+        QCOMPARE(window.statusPanels().text(QStringLiteral("Message")),
+                 QStringLiteral("Waiting for data"));
+        QVERIFY(!window.ComPortComboBox()->isEnabled());
+        QVERIFY(!window.logToolbar()->button(QStringLiteral("DownloadHistory"))->isEnabled());
+
+        m_fixture->unit->sendRaw("12,3\r\n13,2\r\n");
+        QTRY_COMPARE(window.processor().SampleCount(), 2);
+        QCOMPARE(window.statusPanels().text(QStringLiteral("Message")), QStringLiteral("Logging"));
+
+        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
+        QVERIFY(!window.controller().IsRecording());
+        QCOMPARE(window.windowTitle(), QStringLiteral("Orvel Logger"));
+        QCOMPARE(window.logToolbar()->image(QStringLiteral("Record")), QStringLiteral("Record"));
+        QCOMPARE(window.logToolbar()->button(QStringLiteral("Record"))->toolTip(),
+                 QStringLiteral("Record (Ctl+S)"));
+        QVERIFY(window.statusPanels().text(QStringLiteral("Message")).isEmpty());
+        QVERIFY(!window.statusPanels().panel(QStringLiteral("Animations"))->isVisible());
+        QVERIFY(!window.serialPort().PortOpen());
+
+        const QByteArray log = m_fixture->logBytes();
+        QVERIFY(log.startsWith("Small\tLarge\tDate/Time\r\n1200\t300\t05/12/2026 07:50:20\r\n"));
+        QCOMPARE(log.count("SUMMARY"), 1);
+        QVERIFY(log.contains("Number of samples : 2\r\n"));
+        QVERIFY(m_fixture->notifier.messages.isEmpty());
+
+        // A line that arrives after the stop is not recorded anywhere.
+        m_fixture->unit->sendRaw("99,9\r\n");
+        QTest::qWait(50);
+        QCOMPARE(window.processor().SampleCount(), 2);
+    }
+
+    void stopAfterLimitStopsAfterTheTenthRow()
+    {
+        MainWindow &window = *m_window;
+        window.StopAfterComboBox()->setCurrentIndex(1); // 10 minutes (10 samples)
+        QCOMPARE(window.processor().StopAfterLimit(), 10);
+        QCOMPARE(window.DisplayPeriodComboBox()->currentIndex(), 0);
+
+        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
+        QByteArray burst;
+        for (int i = 1; i <= 12; ++i)
+            burst += QByteArray::number(i) + ",1\r\n";
+        m_fixture->unit->sendRaw(burst);
+        QTRY_VERIFY(!window.controller().IsRecording());
+        QCOMPARE(window.processor().SampleCount(), 10);
+
+        const QByteArray log = m_fixture->logBytes();
+        QCOMPARE(rowCount(log), 10);
+        QCOMPARE(log.count("SUMMARY"), 1);
+        QVERIFY(log.endsWith("------ End Summary -------\r\n\r\n"));
+        QVERIFY(log.contains("Number of samples : 10\r\n"));
+    }
+
+    void demonstrationStampsOneMinuteApart()
+    {
+        MainWindow &window = *m_window;
+        window.demoSource().seed(7);
+        window.demoSource().SampleTimer().setInterval(5);
+        m_fixture->prompter.answers = {QMessageBox::Ok};
+        pressCtrl(window.LogRichTextBox(), Qt::Key_M);
+        QCOMPARE(m_fixture->prompter.titles.value(0), QStringLiteral("Demontration Mode"));
+        QCOMPARE(
+            m_fixture->prompter.texts.value(0),
+            QStringLiteral("Demontration will start.  Simulated random samples will be received "
+                           "every 6 seconds."));
+        QVERIFY(window.controller().IsDemo());
+        QVERIFY(!window.serialPort().PortOpen());
+        QTRY_VERIFY(window.processor().SampleCount() >= 3);
+
+        // Ctrl+M while recording does nothing; Ctrl+S stops the demonstration.
+        pressCtrl(window.LogRichTextBox(), Qt::Key_M);
+        QCOMPARE(m_fixture->prompter.texts.size(), 1);
+        QVERIFY(window.controller().IsRecording());
+        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
+        QVERIFY(!window.controller().IsRecording());
+        QVERIFY(!window.controller().IsDemo());
+        QVERIFY(!window.demoSource().SampleTimer().isActive());
+
+        const QList<QByteArray> lines = m_fixture->logBytes().split('\n');
+        QVERIFY(lines.value(1).endsWith("\t05/12/2026 07:50:20\r"));
+        QVERIFY(lines.value(2).endsWith("\t05/12/2026 07:51:20\r"));
+        QVERIFY(lines.value(3).endsWith("\t05/12/2026 07:52:20\r"));
+    }
+
+    void debugModeCapturesRawBytes()
+    {
+        MainWindow &window = *m_window;
+        pressCtrl(window.LogRichTextBox(), Qt::Key_D, Qt::AltModifier);
+        QVERIFY(window.controller().DebugMode());
+        QCOMPARE(m_fixture->prompter.titles.value(0), QStringLiteral("Debug Mode"));
+        QVERIFY(m_fixture->prompter.texts.value(0).startsWith(QStringLiteral(
+            "Debug mode has been turned ON.  The files '~DebugLog.txt' and "
+            "'~DebugHistory.txt', containing the exact output from the connected unit "
+            "will be written to your Orvel Logs folder.")));
+        QVERIFY(m_fixture->prompter.texts.value(0).endsWith(
+            QStringLiteral("To turn debug mode OFF, press Ctl+Alt+D again.")));
+
+        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
+        const QByteArray raw("12,3\r\nnoise\x01\xff\r\n1");
+        m_fixture->unit->sendRaw(raw);
+        QTRY_COMPARE(window.processor().SampleCount(), 1);
+        QTRY_COMPARE(m_fixture->notifier.messages.size(), 1);
+        // Debug mode cannot change while recording.
+        pressCtrl(window.LogRichTextBox(), Qt::Key_D, Qt::AltModifier);
+        QCOMPARE(m_fixture->prompter.texts.size(), 1);
+        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
+
+        QFile capture(m_fixture->dir.filePath(QStringLiteral("Orvel Logs/~DebugLog.txt")));
+        QVERIFY(capture.open(QIODevice::ReadOnly));
+        QCOMPARE(capture.readAll(), raw);
+
+        pressCtrl(window.LogRichTextBox(), Qt::Key_D, Qt::AltModifier);
+        QVERIFY(!window.controller().DebugMode());
+        QCOMPARE(
+            m_fixture->prompter.texts.value(1),
+            QStringLiteral("Debug mode has been turned OFF.  Debug files will not be logged."));
+    }
+
+    void deleteLogQuestion_data()
+    {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::newRow("OK deletes and records") << QMessageBox::Ok;
+        QTest::newRow("Cancel keeps everything") << QMessageBox::Cancel;
+    }
+
+    void deleteLogQuestion()
+    {
+        QFETCH(QMessageBox::StandardButton, answer);
+        MainWindow &window = *m_window;
+        {
+            QFile old(m_fixture->logPath());
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("old data\r\n");
+        }
+        window.LogRichTextBox()->appendLogText(QStringLiteral("old data\r\n"));
+        window.controller().RefreshControlStates();
+        QVERIFY(window.DeleteLogCheckBox()->isEnabled());
+        window.DeleteLogCheckBox()->setChecked(true);
+
+        m_fixture->prompter.answers = {answer};
+        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
+        QCOMPARE(m_fixture->prompter.titles.value(0), QStringLiteral("Delete Log"));
+        QCOMPARE(
+            m_fixture->prompter.texts.value(0),
+            QStringLiteral("Please confirm log file deletion.  All data saved in this log will "
+                           "be lost."));
+        if (answer == QMessageBox::Ok) {
+            QVERIFY(window.controller().IsRecording());
+            QVERIFY(window.LogRichTextBox()->toPlainText().isEmpty());
+            QCOMPARE(m_fixture->logBytes(), QByteArray());
+            QVERIFY(!window.DeleteLogCheckBox()->isChecked());
+        } else {
+            QVERIFY(!window.controller().IsRecording());
+            QCOMPARE(m_fixture->logBytes(), QByteArray("old data\r\n"));
+            QCOMPARE(window.LogRichTextBox()->toPlainText(), QStringLiteral("old data\n"));
+            QVERIFY(window.DeleteLogCheckBox()->isChecked());
+        }
+    }
+
+    void portCheck()
+    {
+        // A machine without any serial port: the list is empty.
+        m_window.reset();
+        MainWindow window(m_fixture->environment(false));
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QCOMPARE(window.ComPortComboBox()->count(), 0);
+        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
+        QVERIFY(!window.controller().IsRecording());
+        QCOMPARE(window.windowTitle(), QStringLiteral("Orvel Logger"));
+        QCOMPARE(m_fixture->notifier.messages, QStringList{"Please select a COM port first."});
+        QVERIFY(window.statusPanels().text(QStringLiteral("Message")).isEmpty());
+
+        // A demonstration needs no port.
+        m_fixture->prompter.answers = {QMessageBox::Ok};
+        pressCtrl(window.LogRichTextBox(), Qt::Key_M);
+        QVERIFY(window.controller().IsRecording());
+        QVERIFY(window.controller().IsDemo());
+        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
+        QVERIFY(!window.controller().IsRecording());
+        QVERIFY(!window.controller().IsDemo());
+    }
+
+    void stopLimitWarning_data()
+    {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::newRow("OK stops after the next sample") << QMessageBox::Ok;
+        QTest::newRow("Cancel restores the choice") << QMessageBox::Cancel;
+    }
+
+    void stopLimitWarning()
+    {
+        QFETCH(QMessageBox::StandardButton, answer);
+        MainWindow &window = *m_window;
+        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
+        QByteArray burst;
+        for (int i = 1; i <= 12; ++i)
+            burst += QByteArray::number(i) + ",1\r\n";
+        m_fixture->unit->sendRaw(burst);
+        QTRY_COMPARE(window.processor().SampleCount(), 12);
+
+        m_fixture->prompter.answers = {answer};
+        window.StopAfterComboBox()->setCurrentIndex(1); // 10 samples, already past
+        QCOMPARE(m_fixture->prompter.titles.value(0), QStringLiteral("Change Sample Stop Limit"));
+        QCOMPARE(m_fixture->prompter.texts.size(), 1);
+        if (answer == QMessageBox::Ok) {
+            QCOMPARE(window.processor().StopAfterLimit(), 10);
+            QVERIFY(window.controller().IsRecording());
+            m_fixture->unit->sendRaw("13,1\r\n");
+            QTRY_VERIFY(!window.controller().IsRecording());
+            QCOMPARE(window.processor().SampleCount(), 13);
+        } else {
+            QCOMPARE(window.StopAfterComboBox()->currentIndex(), 0);
+            QCOMPARE(window.processor().StopAfterLimit(), 0);
+            QVERIFY(window.controller().IsRecording());
+        }
+    }
+
+    void unpluggedPortWaitsUntilStopped()
+    {
+        MainWindow &window = *m_window;
+        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
+        m_fixture->unit->sendRaw("12,3\r\n");
+        QTRY_COMPARE(window.processor().SampleCount(), 1);
+        m_fixture->unit->hangUp();
+        // The recording stays open and says what it waits for; one notice names the port.
+        QTRY_VERIFY(window.session().waitingForPort());
+        QVERIFY(window.controller().IsRecording());
+        QCOMPARE(window.windowTitle(), QStringLiteral("Orvel Logger (recording)"));
+        QCOMPARE(window.statusPanels().text(QStringLiteral("Message")),
+                 QStringLiteral("Counter unit disconnected: waiting for it to come back"));
+        QVERIFY(window.ComPortComboBox()->isEnabled() == false);
+        const QString notice = m_fixture->notifier.notices.value(RecordingSession::PortLostNotice);
+        QVERIFY2(notice.contains(QStringLiteral("COM1")), qPrintable(notice));
+
+        // Ctrl+S while waiting ends it as any recording: one summary, the notice gone.
+        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
+        QVERIFY(!window.controller().IsRecording());
+        QVERIFY(window.statusPanels().text(QStringLiteral("Message")).isEmpty());
+        QVERIFY(m_fixture->notifier.notices.isEmpty());
+        QCOMPARE(m_fixture->notifier.messages, QStringList{notice});
+        const QByteArray log = m_fixture->logBytes();
+        QCOMPARE(rowCount(log), 1);
+        QCOMPARE(log.count("SUMMARY"), 1);
+        QCOMPARE(log.count("Note: "), 1);
+    }
+
+    void downloadHistoryOnlyWhenIdle()
+    {
+        MainWindow &window = *m_window;
+        int downloads = 0;
+        window.controller().setDownloadHistoryHandler([&] { ++downloads; });
+        pressCtrl(window.LogRichTextBox(), Qt::Key_D);
+        QCOMPARE(downloads, 1);
+        QVERIFY(window.logToolbar()->button(QStringLiteral("DownloadHistory"))->isEnabled());
+        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
+        pressCtrl(window.LogRichTextBox(), Qt::Key_D);
+        QCOMPARE(downloads, 1);
+    }
+
+    void downloadHistoryThroughTheWindow()
+    {
+        MainWindow &window = *m_window;
+        m_fixture->unit->setHistoryRecords({{12, 3}, {13, 2}});
+        pressCtrl(window.LogRichTextBox(), Qt::Key_D);
+        DownloadHistoryDialog *dialog = window.controller().downloadWindow();
+        QVERIFY(dialog);
+        QVERIFY(!window.logToolbar()->button(QStringLiteral("Record"))->isEnabled());
+        QVERIFY(!window.logToolbar()->button(QStringLiteral("DownloadHistory"))->isEnabled());
+        QTRY_VERIFY(dialog->AppendToLog()->isEnabled());
+        QTest::mouseClick(dialog->AppendToLog(), Qt::LeftButton);
+        QTRY_VERIFY(!window.controller().downloadWindow());
+        QVERIFY(window.logToolbar()->button(QStringLiteral("Record"))->isEnabled());
+        QVERIFY(window.logToolbar()->button(QStringLiteral("DownloadHistory"))->isEnabled());
+        const QByteArray log = m_fixture->logBytes();
+        QVERIFY2(log.contains("1200\t300\r\n1300\t200\r\n"), log.constData());
+        QVERIFY(window.LogRichTextBox()->toPlainText().contains(QStringLiteral("1300\t200\n")));
+        QVERIFY(window.logToolbar()->button(QStringLiteral("LoadLog"))->isEnabled());
+    }
+
+    void alwaysOnTopKeepsGeometry()
+    {
+        MainWindow &window = *m_window;
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QRect before = window.geometry();
+        window.logToolbar()->button(QStringLiteral("AlwaysOnTop"))->trigger();
+        QCOMPARE(window.logToolbar()->image(QStringLiteral("AlwaysOnTop")),
+                 QStringLiteral("Checked"));
+        QVERIFY(window.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(window.isVisible());
+        QCOMPARE(window.geometry(), before);
+        window.logToolbar()->button(QStringLiteral("AlwaysOnTop"))->trigger();
+        QCOMPARE(window.logToolbar()->image(QStringLiteral("AlwaysOnTop")),
+                 QStringLiteral("Unchecked"));
+        QVERIFY(!window.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    }
+
+    void testGraphData()
+    {
+        MainWindow &window = *m_window;
+        ChartToolbar *chartToolbar = window.chartToolbar();
+        QAction *load = chartToolbar->button(QStringLiteral("LoadGraphData"));
+        QAction *clear = chartToolbar->button(QStringLiteral("ClearGraphData"));
+        QVERIFY(!load->isVisible());
+        window.controller().ArrangeToolbars(true);
+        QVERIFY(load->isVisible());
+        QVERIFY(window.logToolbar()->button(QStringLiteral("RecordDemo"))->isVisible());
+        QVERIFY(!window.logToolbar()->button(QStringLiteral("Record"))->isVisible());
+
+        window.DisplayPeriodComboBox()->setCurrentIndex(3); // one hour
+        load->trigger();
+        QCOMPARE(window.processor().SampleCount(), 60);
+        QCOMPARE(window.processor().store().size(), 60);
+        QVERIFY(window.chartModel().value(60, 1).has_value());
+        QVERIFY(window.processor().statistics().MinSmall <=
+                window.processor().statistics().MaxSmall);
+        QVERIFY(window.statusPanels().text(QStringLiteral("Message")).isEmpty());
+        QVERIFY(!QFile::exists(m_fixture->logPath()));
+
+        clear->trigger();
+        QCOMPARE(window.processor().SampleCount(), 0);
+        QVERIFY(!window.chartModel().value(1, 1).has_value());
+
+        // Not while recording.
+        m_fixture->prompter.answers = {QMessageBox::Ok};
+        pressCtrl(window.LogRichTextBox(), Qt::Key_M);
+        QVERIFY(window.controller().IsRecording());
+        QVERIFY(!load->isEnabled());
+        QVERIFY(!clear->isEnabled());
+        // With the demonstration buttons shown, Record is hidden: Ctrl+S does nothing and the
+        // demonstration button stops.
+        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
+        QVERIFY(window.controller().IsRecording());
+        window.logToolbar()->button(QStringLiteral("RecordDemo"))->trigger();
+        QVERIFY(!window.controller().IsRecording());
+        QVERIFY(load->isEnabled());
+    }
 
 private:
     std::unique_ptr<test::ShellFixture> m_fixture;
     std::unique_ptr<MainWindow> m_window;
 };
-
-void TestRecordingController::init()
-{
-    // The window uses the fixture's folder, clock and seams: it goes first.
-    m_window.reset();
-    m_fixture = std::make_unique<test::ShellFixture>();
-    QVERIFY2(m_fixture->unitOpened, qPrintable(m_fixture->unit->errorString()));
-    m_window = std::make_unique<MainWindow>(m_fixture->environment());
-    m_window->show();
-    // The shortcuts are the window's: they work while it is the active window.
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-}
-
-void TestRecordingController::cleanup()
-{
-    m_window.reset();
-    m_fixture.reset();
-}
-
-void TestRecordingController::ctrlSRecordsFromTheUnitAndStops()
-{
-    MainWindow &window = *m_window;
-    // Whatever has the focus, the shortcut reaches the window.
-    window.LogFileTextBox()->setFocus();
-    pressCtrl(window.LogFileTextBox(), Qt::Key_S);
-    QVERIFY(window.controller().IsRecording());
-    QCOMPARE(window.windowTitle(), QStringLiteral("Orvel Logger (recording)"));
-    QCOMPARE(window.logToolbar()->image(QStringLiteral("Record")),
-             QStringLiteral("PauseRecording"));
-    QCOMPARE(window.logToolbar()->button(QStringLiteral("Record"))->toolTip(),
-             QStringLiteral("Stop recording (Ctl+S)"));
-    QCOMPARE(window.statusPanels().text(QStringLiteral("Message")),
-             QStringLiteral("Waiting for data"));
-    QVERIFY(!window.ComPortComboBox()->isEnabled());
-    QVERIFY(!window.logToolbar()->button(QStringLiteral("DownloadHistory"))->isEnabled());
-
-    m_fixture->unit->sendRaw("12,3\r\n13,2\r\n");
-    QTRY_COMPARE(window.processor().SampleCount(), 2);
-    QCOMPARE(window.statusPanels().text(QStringLiteral("Message")), QStringLiteral("Logging"));
-
-    pressCtrl(window.LogRichTextBox(), Qt::Key_S);
-    QVERIFY(!window.controller().IsRecording());
-    QCOMPARE(window.windowTitle(), QStringLiteral("Orvel Logger"));
-    QCOMPARE(window.logToolbar()->image(QStringLiteral("Record")), QStringLiteral("Record"));
-    QCOMPARE(window.logToolbar()->button(QStringLiteral("Record"))->toolTip(),
-             QStringLiteral("Record (Ctl+S)"));
-    QVERIFY(window.statusPanels().text(QStringLiteral("Message")).isEmpty());
-    QVERIFY(!window.statusPanels().panel(QStringLiteral("Animations"))->isVisible());
-    QVERIFY(!window.serialPort().PortOpen());
-
-    const QByteArray log = m_fixture->logBytes();
-    QVERIFY(log.startsWith("Small\tLarge\tDate/Time\r\n1200\t300\t05/12/2026 07:50:20\r\n"));
-    QCOMPARE(log.count("SUMMARY"), 1);
-    QVERIFY(log.contains("Number of samples : 2\r\n"));
-    QVERIFY(m_fixture->notifier.messages.isEmpty());
-
-    // A line that arrives after the stop is not recorded anywhere.
-    m_fixture->unit->sendRaw("99,9\r\n");
-    QTest::qWait(50);
-    QCOMPARE(window.processor().SampleCount(), 2);
-}
-
-void TestRecordingController::stopAfterLimitStopsAfterTheTenthRow()
-{
-    MainWindow &window = *m_window;
-    window.StopAfterComboBox()->setCurrentIndex(1); // 10 minutes (10 samples)
-    QCOMPARE(window.processor().StopAfterLimit(), 10);
-    QCOMPARE(window.DisplayPeriodComboBox()->currentIndex(), 0);
-
-    pressCtrl(window.LogRichTextBox(), Qt::Key_S);
-    QByteArray burst;
-    for (int i = 1; i <= 12; ++i)
-        burst += QByteArray::number(i) + ",1\r\n";
-    m_fixture->unit->sendRaw(burst);
-    QTRY_VERIFY(!window.controller().IsRecording());
-    QCOMPARE(window.processor().SampleCount(), 10);
-
-    const QByteArray log = m_fixture->logBytes();
-    QCOMPARE(rowCount(log), 10);
-    QCOMPARE(log.count("SUMMARY"), 1);
-    QVERIFY(log.endsWith("------ End Summary -------\r\n\r\n"));
-    QVERIFY(log.contains("Number of samples : 10\r\n"));
-}
-
-void TestRecordingController::demonstrationStampsOneMinuteApart()
-{
-    MainWindow &window = *m_window;
-    window.demoSource().seed(7);
-    window.demoSource().SampleTimer().setInterval(5);
-    m_fixture->prompter.answers = {QMessageBox::Ok};
-    pressCtrl(window.LogRichTextBox(), Qt::Key_M);
-    QCOMPARE(m_fixture->prompter.titles.value(0), QStringLiteral("Demontration Mode"));
-    QCOMPARE(m_fixture->prompter.texts.value(0),
-             QStringLiteral("Demontration will start.  Simulated random samples will be received "
-                            "every 6 seconds."));
-    QVERIFY(window.controller().IsDemo());
-    QVERIFY(!window.serialPort().PortOpen());
-    QTRY_VERIFY(window.processor().SampleCount() >= 3);
-
-    // Ctrl+M while recording does nothing; Ctrl+S stops the demonstration.
-    pressCtrl(window.LogRichTextBox(), Qt::Key_M);
-    QCOMPARE(m_fixture->prompter.texts.size(), 1);
-    QVERIFY(window.controller().IsRecording());
-    pressCtrl(window.LogRichTextBox(), Qt::Key_S);
-    QVERIFY(!window.controller().IsRecording());
-    QVERIFY(!window.controller().IsDemo());
-    QVERIFY(!window.demoSource().SampleTimer().isActive());
-
-    const QList<QByteArray> lines = m_fixture->logBytes().split('\n');
-    QVERIFY(lines.value(1).endsWith("\t05/12/2026 07:50:20\r"));
-    QVERIFY(lines.value(2).endsWith("\t05/12/2026 07:51:20\r"));
-    QVERIFY(lines.value(3).endsWith("\t05/12/2026 07:52:20\r"));
-}
-
-void TestRecordingController::debugModeCapturesRawBytes()
-{
-    MainWindow &window = *m_window;
-    pressCtrl(window.LogRichTextBox(), Qt::Key_D, Qt::AltModifier);
-    QVERIFY(window.controller().DebugMode());
-    QCOMPARE(m_fixture->prompter.titles.value(0), QStringLiteral("Debug Mode"));
-    QVERIFY(m_fixture->prompter.texts.value(0).startsWith(
-        QStringLiteral("Debug mode has been turned ON.  The files '~DebugLog.txt' and "
-                       "'~DebugHistory.txt', containing the exact output from the connected unit "
-                       "will be written to your Orvel Logs folder.")));
-    QVERIFY(m_fixture->prompter.texts.value(0).endsWith(
-        QStringLiteral("To turn debug mode OFF, press Ctl+Alt+D again.")));
-
-    pressCtrl(window.LogRichTextBox(), Qt::Key_S);
-    const QByteArray raw("12,3\r\nnoise\x01\xff\r\n1");
-    m_fixture->unit->sendRaw(raw);
-    QTRY_COMPARE(window.processor().SampleCount(), 1);
-    QTRY_COMPARE(m_fixture->notifier.messages.size(), 1);
-    // Debug mode cannot change while recording.
-    pressCtrl(window.LogRichTextBox(), Qt::Key_D, Qt::AltModifier);
-    QCOMPARE(m_fixture->prompter.texts.size(), 1);
-    pressCtrl(window.LogRichTextBox(), Qt::Key_S);
-
-    QFile capture(m_fixture->dir.filePath(QStringLiteral("Orvel Logs/~DebugLog.txt")));
-    QVERIFY(capture.open(QIODevice::ReadOnly));
-    QCOMPARE(capture.readAll(), raw);
-
-    pressCtrl(window.LogRichTextBox(), Qt::Key_D, Qt::AltModifier);
-    QVERIFY(!window.controller().DebugMode());
-    QCOMPARE(m_fixture->prompter.texts.value(1),
-             QStringLiteral("Debug mode has been turned OFF.  Debug files will not be logged."));
-}
-
-void TestRecordingController::deleteLogQuestion_data()
-{
-    QTest::addColumn<QMessageBox::StandardButton>("answer");
-    QTest::newRow("OK deletes and records") << QMessageBox::Ok;
-    QTest::newRow("Cancel keeps everything") << QMessageBox::Cancel;
-}
-
-void TestRecordingController::deleteLogQuestion()
-{
-    QFETCH(QMessageBox::StandardButton, answer);
-    MainWindow &window = *m_window;
-    {
-        QFile old(m_fixture->logPath());
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("old data\r\n");
-    }
-    window.LogRichTextBox()->appendLogText(QStringLiteral("old data\r\n"));
-    window.controller().RefreshControlStates();
-    QVERIFY(window.DeleteLogCheckBox()->isEnabled());
-    window.DeleteLogCheckBox()->setChecked(true);
-
-    m_fixture->prompter.answers = {answer};
-    pressCtrl(window.LogRichTextBox(), Qt::Key_S);
-    QCOMPARE(m_fixture->prompter.titles.value(0), QStringLiteral("Delete Log"));
-    QCOMPARE(m_fixture->prompter.texts.value(0),
-             QStringLiteral("Please confirm log file deletion.  All data saved in this log will "
-                            "be lost."));
-    if (answer == QMessageBox::Ok) {
-        QVERIFY(window.controller().IsRecording());
-        QVERIFY(window.LogRichTextBox()->toPlainText().isEmpty());
-        QCOMPARE(m_fixture->logBytes(), QByteArray());
-        QVERIFY(!window.DeleteLogCheckBox()->isChecked());
-    } else {
-        QVERIFY(!window.controller().IsRecording());
-        QCOMPARE(m_fixture->logBytes(), QByteArray("old data\r\n"));
-        QCOMPARE(window.LogRichTextBox()->toPlainText(), QStringLiteral("old data\n"));
-        QVERIFY(window.DeleteLogCheckBox()->isChecked());
-    }
-}
-
-void TestRecordingController::portCheck()
-{
-    // A machine without any serial port: the list is empty.
-    m_window.reset();
-    MainWindow window(m_fixture->environment(false));
-    window.show();
-    window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    QCOMPARE(window.ComPortComboBox()->count(), 0);
-    pressCtrl(window.LogRichTextBox(), Qt::Key_S);
-    QVERIFY(!window.controller().IsRecording());
-    QCOMPARE(window.windowTitle(), QStringLiteral("Orvel Logger"));
-    QCOMPARE(m_fixture->notifier.messages, QStringList{"Please select a COM port first."});
-    QVERIFY(window.statusPanels().text(QStringLiteral("Message")).isEmpty());
-
-    // A demonstration needs no port.
-    m_fixture->prompter.answers = {QMessageBox::Ok};
-    pressCtrl(window.LogRichTextBox(), Qt::Key_M);
-    QVERIFY(window.controller().IsRecording());
-    QVERIFY(window.controller().IsDemo());
-    pressCtrl(window.LogRichTextBox(), Qt::Key_S);
-    QVERIFY(!window.controller().IsRecording());
-    QVERIFY(!window.controller().IsDemo());
-}
-
-void TestRecordingController::stopLimitWarning_data()
-{
-    QTest::addColumn<QMessageBox::StandardButton>("answer");
-    QTest::newRow("OK stops after the next sample") << QMessageBox::Ok;
-    QTest::newRow("Cancel restores the choice") << QMessageBox::Cancel;
-}
-
-void TestRecordingController::stopLimitWarning()
-{
-    QFETCH(QMessageBox::StandardButton, answer);
-    MainWindow &window = *m_window;
-    pressCtrl(window.LogRichTextBox(), Qt::Key_S);
-    QByteArray burst;
-    for (int i = 1; i <= 12; ++i)
-        burst += QByteArray::number(i) + ",1\r\n";
-    m_fixture->unit->sendRaw(burst);
-    QTRY_COMPARE(window.processor().SampleCount(), 12);
-
-    m_fixture->prompter.answers = {answer};
-    window.StopAfterComboBox()->setCurrentIndex(1); // 10 samples, already past
-    QCOMPARE(m_fixture->prompter.titles.value(0), QStringLiteral("Change Sample Stop Limit"));
-    QCOMPARE(m_fixture->prompter.texts.size(), 1);
-    if (answer == QMessageBox::Ok) {
-        QCOMPARE(window.processor().StopAfterLimit(), 10);
-        QVERIFY(window.controller().IsRecording());
-        m_fixture->unit->sendRaw("13,1\r\n");
-        QTRY_VERIFY(!window.controller().IsRecording());
-        QCOMPARE(window.processor().SampleCount(), 13);
-    } else {
-        QCOMPARE(window.StopAfterComboBox()->currentIndex(), 0);
-        QCOMPARE(window.processor().StopAfterLimit(), 0);
-        QVERIFY(window.controller().IsRecording());
-    }
-}
-
-void TestRecordingController::unpluggedPortWaitsUntilStopped()
-{
-    MainWindow &window = *m_window;
-    pressCtrl(window.LogRichTextBox(), Qt::Key_S);
-    m_fixture->unit->sendRaw("12,3\r\n");
-    QTRY_COMPARE(window.processor().SampleCount(), 1);
-    m_fixture->unit->hangUp();
-    // The recording stays open and says what it waits for; one notice names the port.
-    QTRY_VERIFY(window.session().waitingForPort());
-    QVERIFY(window.controller().IsRecording());
-    QCOMPARE(window.windowTitle(), QStringLiteral("Orvel Logger (recording)"));
-    QCOMPARE(window.statusPanels().text(QStringLiteral("Message")),
-             QStringLiteral("Counter unit disconnected: waiting for it to come back"));
-    QVERIFY(window.ComPortComboBox()->isEnabled() == false);
-    const QString notice = m_fixture->notifier.notices.value(RecordingSession::PortLostNotice);
-    QVERIFY2(notice.contains(QStringLiteral("COM1")), qPrintable(notice));
-
-    // Ctrl+S while waiting ends it as any recording: one summary, the notice gone.
-    pressCtrl(window.LogRichTextBox(), Qt::Key_S);
-    QVERIFY(!window.controller().IsRecording());
-    QVERIFY(window.statusPanels().text(QStringLiteral("Message")).isEmpty());
-    QVERIFY(m_fixture->notifier.notices.isEmpty());
-    QCOMPARE(m_fixture->notifier.messages, QStringList{notice});
-    const QByteArray log = m_fixture->logBytes();
-    QCOMPARE(rowCount(log), 1);
-    QCOMPARE(log.count("SUMMARY"), 1);
-    QCOMPARE(log.count("Note: "), 1);
-}
-
-void TestRecordingController::downloadHistoryOnlyWhenIdle()
-{
-    MainWindow &window = *m_window;
-    int downloads = 0;
-    window.controller().setDownloadHistoryHandler([&] { ++downloads; });
-    pressCtrl(window.LogRichTextBox(), Qt::Key_D);
-    QCOMPARE(downloads, 1);
-    QVERIFY(window.logToolbar()->button(QStringLiteral("DownloadHistory"))->isEnabled());
-    pressCtrl(window.LogRichTextBox(), Qt::Key_S);
-    pressCtrl(window.LogRichTextBox(), Qt::Key_D);
-    QCOMPARE(downloads, 1);
-}
-
-void TestRecordingController::downloadHistoryThroughTheWindow()
-{
-    MainWindow &window = *m_window;
-    m_fixture->unit->setHistoryRecords({{12, 3}, {13, 2}});
-    pressCtrl(window.LogRichTextBox(), Qt::Key_D);
-    DownloadHistoryDialog *dialog = window.controller().downloadWindow();
-    QVERIFY(dialog);
-    QVERIFY(!window.logToolbar()->button(QStringLiteral("Record"))->isEnabled());
-    QVERIFY(!window.logToolbar()->button(QStringLiteral("DownloadHistory"))->isEnabled());
-    QTRY_VERIFY(dialog->AppendToLog()->isEnabled());
-    QTest::mouseClick(dialog->AppendToLog(), Qt::LeftButton);
-    QTRY_VERIFY(!window.controller().downloadWindow());
-    QVERIFY(window.logToolbar()->button(QStringLiteral("Record"))->isEnabled());
-    QVERIFY(window.logToolbar()->button(QStringLiteral("DownloadHistory"))->isEnabled());
-    const QByteArray log = m_fixture->logBytes();
-    QVERIFY2(log.contains("1200\t300\r\n1300\t200\r\n"), log.constData());
-    QVERIFY(window.LogRichTextBox()->toPlainText().contains(QStringLiteral("1300\t200\n")));
-    QVERIFY(window.logToolbar()->button(QStringLiteral("LoadLog"))->isEnabled());
-}
-
-void TestRecordingController::alwaysOnTopKeepsGeometry()
-{
-    MainWindow &window = *m_window;
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QRect before = window.geometry();
-    window.logToolbar()->button(QStringLiteral("AlwaysOnTop"))->trigger();
-    QCOMPARE(window.logToolbar()->image(QStringLiteral("AlwaysOnTop")), QStringLiteral("Checked"));
-    QVERIFY(window.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
-    QVERIFY(window.isVisible());
-    QCOMPARE(window.geometry(), before);
-    window.logToolbar()->button(QStringLiteral("AlwaysOnTop"))->trigger();
-    QCOMPARE(window.logToolbar()->image(QStringLiteral("AlwaysOnTop")),
-             QStringLiteral("Unchecked"));
-    QVERIFY(!window.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
-}
-
-void TestRecordingController::failedStartLeavesNothingRunning()
-{
-    MainWindow &window = *m_window;
-    // The log cannot be created: its folder is a file.
-    QFile blocker(m_fixture->dir.filePath(QStringLiteral("blocker")));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    window.LogFileTextBox()->setText(m_fixture->dir.filePath(QStringLiteral("blocker/log.txt")));
-    pressCtrl(window.LogRichTextBox(), Qt::Key_S);
-    QVERIFY(!window.controller().IsRecording());
-    QVERIFY(!window.serialPort().PortOpen());
-    QCOMPARE(window.windowTitle(), QStringLiteral("Orvel Logger"));
-    QCOMPARE(window.logToolbar()->image(QStringLiteral("Record")), QStringLiteral("Record"));
-    QVERIFY(window.statusPanels().text(QStringLiteral("Message")).isEmpty());
-    QCOMPARE(m_fixture->notifier.messages.size(), 1);
-    QVERIFY2(m_fixture->notifier.messages[0].contains(QStringLiteral("Cannot create folder")),
-             qPrintable(m_fixture->notifier.messages[0]));
-}
-
-void TestRecordingController::testGraphData()
-{
-    MainWindow &window = *m_window;
-    ChartToolbar *chartToolbar = window.chartToolbar();
-    QAction *load = chartToolbar->button(QStringLiteral("LoadGraphData"));
-    QAction *clear = chartToolbar->button(QStringLiteral("ClearGraphData"));
-    QVERIFY(!load->isVisible());
-    window.controller().ArrangeToolbars(true);
-    QVERIFY(load->isVisible());
-    QVERIFY(window.logToolbar()->button(QStringLiteral("RecordDemo"))->isVisible());
-    QVERIFY(!window.logToolbar()->button(QStringLiteral("Record"))->isVisible());
-
-    window.DisplayPeriodComboBox()->setCurrentIndex(3); // one hour
-    load->trigger();
-    QCOMPARE(window.processor().SampleCount(), 60);
-    QCOMPARE(window.processor().store().size(), 60);
-    QVERIFY(window.chartModel().value(60, 1).has_value());
-    QVERIFY(window.processor().statistics().MinSmall <= window.processor().statistics().MaxSmall);
-    QVERIFY(window.statusPanels().text(QStringLiteral("Message")).isEmpty());
-    QVERIFY(!QFile::exists(m_fixture->logPath()));
-
-    clear->trigger();
-    QCOMPARE(window.processor().SampleCount(), 0);
-    QVERIFY(!window.chartModel().value(1, 1).has_value());
-
-    // Not while recording.
-    m_fixture->prompter.answers = {QMessageBox::Ok};
-    pressCtrl(window.LogRichTextBox(), Qt::Key_M);
-    QVERIFY(window.controller().IsRecording());
-    QVERIFY(!load->isEnabled());
-    QVERIFY(!clear->isEnabled());
-    // With the demonstration buttons shown, Record is hidden: Ctrl+S does nothing and the
-    // demonstration button stops.
-    pressCtrl(window.LogRichTextBox(), Qt::Key_S);
-    QVERIFY(window.controller().IsRecording());
-    window.logToolbar()->button(QStringLiteral("RecordDemo"))->trigger();
-    QVERIFY(!window.controller().IsRecording());
-    QVERIFY(load->isEnabled());
-}
 
 QTEST_MAIN(TestRecordingController)
 #include "tst_recordingcontroller.moc"

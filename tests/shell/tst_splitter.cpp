@@ -10,119 +10,112 @@ class TestSplitter : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void limitPosition_data();
-    void limitPosition();
-    void dragStopsAtTheLimits_data();
-    void dragStopsAtTheLimits();
-    void resizeKeepsTheDistanceFromTheTop_data();
-    void resizeKeepsTheDistanceFromTheTop();
+    void init()
+    {
+        m_window = std::make_unique<QWidget>();
+        m_splitter = new Splitter(m_window.get());
+        // Areas whose contents want far more room than the bar's limits leave them.
+        const auto area = [](const QString &text) {
+            auto *widget = new QWidget;
+            auto *layout = new QVBoxLayout(widget);
+            auto *label = new QLabel(text);
+            label->setMinimumHeight(250);
+            layout->addWidget(label);
+            return widget;
+        };
+        m_splitter->addWidget(area(QStringLiteral("log")));
+        m_splitter->addWidget(area(QStringLiteral("chart")));
+        m_splitter->setGeometry(0, 0, 400, 600);
+        m_splitter->setMinBorder(60);
+        m_splitter->setMaxBorder(30);
+        m_window->resize(400, 600);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+
+    void limitPosition_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("limited");
+        QTest::addColumn<bool>("outOfRange");
+        // Thickness 6: low = 6 + 60, high = 600 - 30 - 12.
+        QTest::newRow("inside") << 300 << 300 << false;
+        QTest::newRow("at the low limit") << 66 << 66 << false;
+        QTest::newRow("above the low limit") << 10 << 66 << true;
+        QTest::newRow("at the high limit") << 558 << 558 << false;
+        QTest::newRow("below the high limit") << 590 << 558 << true;
+    }
+
+    void limitPosition()
+    {
+        QFETCH(int, position);
+        QFETCH(int, limited);
+        QFETCH(bool, outOfRange);
+        bool beyond = !outOfRange;
+        QCOMPARE(m_splitter->LimitPosition(position, &beyond), limited);
+        QCOMPARE(beyond, outOfRange);
+    }
+
+    void dragStopsAtTheLimits_data()
+    {
+        QTest::addColumn<int>("target");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("far up") << 5 << 66;
+        QTest::newRow("middle") << 250 << 250;
+        QTest::newRow("far down") << 599 << 558;
+        QTest::newRow("just below the low limit of the contents") << 100 << 100;
+        QTest::newRow("just above the high limit of the contents") << 500 << 500;
+    }
+
+    void dragStopsAtTheLimits()
+    {
+        QFETCH(int, target);
+        QFETCH(int, expected);
+        QSplitterHandle *bar = m_splitter->handle(1);
+        QCOMPARE(bar->toolTip(), QStringLiteral("Drag and drop to change proportions"));
+        const QPoint grab(bar->width() / 2, 2);
+        QTest::mousePress(bar, Qt::LeftButton, {}, grab);
+        const QPoint to = bar->mapFromParent(QPoint(grab.x(), target + grab.y()));
+        QMouseEvent move(QEvent::MouseMove, to, bar->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(bar, &move);
+        const bool beyond = target != expected;
+        QCOMPARE(bar->cursor().shape(), beyond ? Qt::ForbiddenCursor : Qt::SizeVerCursor);
+        QTest::mouseRelease(bar, Qt::LeftButton, {},
+                            bar->mapFromParent(QPoint(grab.x(), target + 2)));
+        QCOMPARE(m_splitter->barPosition(), expected);
+        QCOMPARE(bar->cursor().shape(), Qt::SizeVerCursor);
+    }
+
+    void resizeKeepsTheDistanceFromTheTop_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("whileResized");
+        QTest::newRow("taller") << 200 << 1000 << 200;
+        QTest::newRow("shorter, still room") << 200 << 300 << 200;
+        QTest::newRow("too short: up to the limit") << 400 << 300 << 258;
+        QTest::newRow("low position, taller") << 70 << 900 << 70;
+    }
+
+    void resizeKeepsTheDistanceFromTheTop()
+    {
+        QFETCH(int, position);
+        QFETCH(int, height);
+        QFETCH(int, whileResized);
+        m_splitter->setBarPosition(position);
+        QCOMPARE(m_splitter->barPosition(), position);
+        m_splitter->resize(400, height);
+        QCOMPARE(m_splitter->barPosition(), whileResized);
+        // Back to the first size: the bar returns to where it was put.
+        m_splitter->resize(400, 600);
+        QCOMPARE(m_splitter->barPosition(), position);
+    }
 
 private:
     std::unique_ptr<QWidget> m_window;
     Splitter *m_splitter = nullptr;
 };
-
-void TestSplitter::init()
-{
-    m_window = std::make_unique<QWidget>();
-    m_splitter = new Splitter(m_window.get());
-    // Areas whose contents want far more room than the bar's limits leave them.
-    const auto area = [](const QString &text) {
-        auto *widget = new QWidget;
-        auto *layout = new QVBoxLayout(widget);
-        auto *label = new QLabel(text);
-        label->setMinimumHeight(250);
-        layout->addWidget(label);
-        return widget;
-    };
-    m_splitter->addWidget(area(QStringLiteral("log")));
-    m_splitter->addWidget(area(QStringLiteral("chart")));
-    m_splitter->setGeometry(0, 0, 400, 600);
-    m_splitter->setMinBorder(60);
-    m_splitter->setMaxBorder(30);
-    m_window->resize(400, 600);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-}
-
-void TestSplitter::limitPosition_data()
-{
-    QTest::addColumn<int>("position");
-    QTest::addColumn<int>("limited");
-    QTest::addColumn<bool>("outOfRange");
-    // Thickness 6: low = 6 + 60, high = 600 - 30 - 12.
-    QTest::newRow("inside") << 300 << 300 << false;
-    QTest::newRow("at the low limit") << 66 << 66 << false;
-    QTest::newRow("above the low limit") << 10 << 66 << true;
-    QTest::newRow("at the high limit") << 558 << 558 << false;
-    QTest::newRow("below the high limit") << 590 << 558 << true;
-}
-
-void TestSplitter::limitPosition()
-{
-    QFETCH(int, position);
-    QFETCH(int, limited);
-    QFETCH(bool, outOfRange);
-    bool beyond = !outOfRange;
-    QCOMPARE(m_splitter->LimitPosition(position, &beyond), limited);
-    QCOMPARE(beyond, outOfRange);
-}
-
-void TestSplitter::dragStopsAtTheLimits_data()
-{
-    QTest::addColumn<int>("target");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("far up") << 5 << 66;
-    QTest::newRow("middle") << 250 << 250;
-    QTest::newRow("far down") << 599 << 558;
-    QTest::newRow("just below the low limit of the contents") << 100 << 100;
-    QTest::newRow("just above the high limit of the contents") << 500 << 500;
-}
-
-void TestSplitter::dragStopsAtTheLimits()
-{
-    QFETCH(int, target);
-    QFETCH(int, expected);
-    QSplitterHandle *bar = m_splitter->handle(1);
-    QCOMPARE(bar->toolTip(), QStringLiteral("Drag and drop to change proportions"));
-    const QPoint grab(bar->width() / 2, 2);
-    QTest::mousePress(bar, Qt::LeftButton, {}, grab);
-    const QPoint to = bar->mapFromParent(QPoint(grab.x(), target + grab.y()));
-    QMouseEvent move(QEvent::MouseMove, to, bar->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(bar, &move);
-    const bool beyond = target != expected;
-    QCOMPARE(bar->cursor().shape(), beyond ? Qt::ForbiddenCursor : Qt::SizeVerCursor);
-    QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->mapFromParent(QPoint(grab.x(), target + 2)));
-    QCOMPARE(m_splitter->barPosition(), expected);
-    QCOMPARE(bar->cursor().shape(), Qt::SizeVerCursor);
-}
-
-void TestSplitter::resizeKeepsTheDistanceFromTheTop_data()
-{
-    QTest::addColumn<int>("position");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<int>("whileResized");
-    QTest::newRow("taller") << 200 << 1000 << 200;
-    QTest::newRow("shorter, still room") << 200 << 300 << 200;
-    QTest::newRow("too short: up to the limit") << 400 << 300 << 258;
-    QTest::newRow("low position, taller") << 70 << 900 << 70;
-}
-
-void TestSplitter::resizeKeepsTheDistanceFromTheTop()
-{
-    QFETCH(int, position);
-    QFETCH(int, height);
-    QFETCH(int, whileResized);
-    m_splitter->setBarPosition(position);
-    QCOMPARE(m_splitter->barPosition(), position);
-    m_splitter->resize(400, height);
-    QCOMPARE(m_splitter->barPosition(), whileResized);
-    // Back to the first size: the bar returns to where it was put.
-    m_splitter->resize(400, 600);
-    QCOMPARE(m_splitter->barPosition(), position);
-}
 
 QTEST_MAIN(TestSplitter)
 #include "tst_splitter.moc"

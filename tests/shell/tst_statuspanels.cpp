@@ -13,15 +13,164 @@ class TestStatusPanels : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void panelsInOrder();
-    void waitingAnimationCyclesAndResumes();
-    void loggingRunEndsAfterTwoCycles_data();
-    void loggingRunEndsAfterTwoCycles();
-    void fastLinesDoNotLengthenTheRun();
-    void framesHaveTheirSizes();
-    void textsNeverOverlap_data();
-    void textsNeverOverlap();
+    void init()
+    {
+        m_bar = std::make_unique<QStatusBar>();
+        m_recording = false;
+        m_panels = std::make_unique<StatusPanels>(m_bar.get(), m_clock, m_formats,
+                                                  [this] { return m_recording; });
+    }
+
+    void panelsInOrder()
+    {
+        const QStringList keys{"Animations", "Message", "NumSamples", "Version", "Date", "Time"};
+        QList<QLabel *> labels = m_bar->findChildren<QLabel *>();
+        QCOMPARE(labels.size(), keys.size());
+        for (qsizetype i = 0; i < keys.size(); ++i)
+            QCOMPARE(labels[i]->objectName(), keys[i]);
+        QCOMPARE(m_panels->text(QStringLiteral("Date")), QStringLiteral("05/12/2026"));
+        QCOMPARE(m_panels->text(QStringLiteral("Time")), QStringLiteral("07:50"));
+        m_clock.advanceSecs(120);
+        m_panels->refreshClock();
+        QCOMPARE(m_panels->text(QStringLiteral("Time")), QStringLiteral("07:52"));
+    }
+
+    void waitingAnimationCyclesAndResumes()
+    {
+        m_panels->ShowWaitingForData(true);
+        QVERIFY(m_panels->ProgressAnimationTimer().isActive());
+        QCOMPARE(m_panels->ProgressAnimationTimer().interval(), 150);
+        QCOMPARE(m_panels->text(QStringLiteral("Message")), QStringLiteral("Waiting for data"));
+        for (int tick = 1; tick <= 15; ++tick)
+            m_panels->ProgressAnimationTimer_Timer();
+        QCOMPARE(m_panels->ProgressFrame(), 2); // 13 frames, then 1, 2
+        m_panels->ShowWaitingForData(false);
+        QCOMPARE(m_panels->shownFrame(), 0);
+        QVERIFY(m_panels->text(QStringLiteral("Message")).isEmpty());
+        QVERIFY(m_panels->panel(QStringLiteral("Animations"))->isHidden());
+        // It resumes with the frame after the one it showed last.
+        m_panels->ShowWaitingForData(true);
+        m_panels->ProgressAnimationTimer_Timer();
+        QCOMPARE(m_panels->shownFrame(), 3);
+    }
+
+    void loggingRunEndsAfterTwoCycles_data()
+    {
+        QTest::addColumn<bool>("recording");
+        QTest::newRow("still recording: waiting again") << true;
+        QTest::newRow("stopped meanwhile: nothing") << false;
+    }
+
+    void loggingRunEndsAfterTwoCycles()
+    {
+        QFETCH(bool, recording);
+        m_recording = true;
+        m_panels->ShowWaitingForData(true);
+        m_panels->ShowLoggingActivity();
+        QVERIFY(!m_panels->ProgressAnimationTimer().isActive());
+        QVERIFY(m_panels->DownloadAnimationTimer().isActive());
+        QCOMPARE(m_panels->text(QStringLiteral("Message")), QStringLiteral("Logging"));
+        m_recording = recording;
+        if (!recording)
+            m_panels->ShowWaitingForData(false);
+        for (int tick = 1; tick < 16; ++tick) {
+            m_panels->DownloadAnimationTimer_Timer();
+            QCOMPARE(m_panels->shownFrame(), (tick - 1) % 8 + 1);
+        }
+        QVERIFY(m_panels->DownloadAnimationTimer().isActive());
+        m_panels->DownloadAnimationTimer_Timer();
+        QVERIFY(!m_panels->DownloadAnimationTimer().isActive());
+        QCOMPARE(m_panels->ActivityFrame(), 8);
+        QCOMPARE(m_panels->ActivityCycles(), 0);
+        QCOMPARE(m_panels->ProgressAnimationTimer().isActive(), recording);
+        QCOMPARE(m_panels->text(QStringLiteral("Message")),
+                 recording ? QStringLiteral("Waiting for data") : QString());
+    }
+
+    void fastLinesDoNotLengthenTheRun()
+    {
+        m_recording = true;
+        m_panels->ShowLoggingActivity();
+        for (int tick = 1; tick <= 10; ++tick) {
+            m_panels->DownloadAnimationTimer_Timer();
+            m_panels->ShowLoggingActivity(); // a line every tick
+        }
+        for (int tick = 11; tick <= 16; ++tick)
+            m_panels->DownloadAnimationTimer_Timer();
+        QVERIFY(!m_panels->DownloadAnimationTimer().isActive());
+        // The next run starts again at frame 1.
+        m_panels->ShowLoggingActivity();
+        m_panels->DownloadAnimationTimer_Timer();
+        QCOMPARE(m_panels->shownFrame(), 1);
+    }
+
+    void framesHaveTheirSizes()
+    {
+        const QList<QPixmap> waiting = StatusPanels::progressFrames();
+        const QList<QPixmap> logging = StatusPanels::activityFrames();
+        QCOMPARE(waiting.size(), 13);
+        QCOMPARE(logging.size(), 8);
+        for (const QPixmap &frame : waiting)
+            QCOMPARE(frame.size(), QSize(43, 9));
+        for (const QPixmap &frame : logging)
+            QCOMPARE(frame.size(), QSize(43, 20));
+        // Consecutive frames differ, so the animation moves.
+        QVERIFY(waiting[0].toImage() != waiting[1].toImage());
+        QVERIFY(logging[0].toImage() != logging[1].toImage());
+    }
+
+    void textsNeverOverlap_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::newRow("1400 wide") << 1400;
+        QTest::newRow("a small window") << 500;
+        QTest::newRow("the smallest window") << 200;
+    }
+
+    void textsNeverOverlap()
+    {
+        QFETCH(int, width);
+        m_panels->setText(QStringLiteral("NumSamples"),
+                          QStringLiteral("Samples received: 10,200  (on graph: 10,141 - 10,200)"));
+        m_panels->setText(QStringLiteral("Version"), QStringLiteral("Version 1.05"));
+        m_panels->ShowWaitingForData(true);
+        m_bar->resize(width, m_bar->sizeHint().height());
+        m_bar->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_bar.get()));
+        QTRY_COMPARE(m_bar->width(), width);
+        QCoreApplication::sendPostedEvents();
+
+        // From the most important text to the least: one shown in full means all before it are.
+        const QStringList byImportance{"NumSamples", "Message", "Time", "Date", "Version"};
+        bool fullSoFar = true;
+        QList<QRect> textRects;
+        for (const QString &key : byImportance) {
+            const QLabel *label = m_panels->panel(key);
+            const QString shown = m_panels->shownText(key);
+            const bool full = shown == m_panels->text(key);
+            QVERIFY2(!full || fullSoFar,
+                     qPrintable(key + QStringLiteral(" before a more important")));
+            fullSoFar = full;
+            QVERIFY(full || shown.isEmpty() || shown.endsWith(QChar(0x2026)));
+            if (width >= 1400)
+                QVERIFY2(full, qPrintable(key));
+            const int textWidth = label->fontMetrics().horizontalAdvance(shown);
+            QVERIFY(textWidth <= label->contentsRect().width());
+            if (!shown.isEmpty()) {
+                const QRect text(label->mapTo(m_bar.get(), label->contentsRect().topLeft()),
+                                 QSize(textWidth, label->contentsRect().height()));
+                QVERIFY(m_bar->rect().contains(text));
+                textRects.append(text);
+            }
+        }
+        const QLabel *animations = m_panels->panel(QStringLiteral("Animations"));
+        if (animations->width() > 0)
+            textRects.append(QRect(animations->mapTo(m_bar.get(), QPoint()), animations->size()));
+        for (qsizetype i = 0; i < textRects.size(); ++i) {
+            for (qsizetype j = i + 1; j < textRects.size(); ++j)
+                QVERIFY(!textRects[i].intersects(textRects[j]));
+        }
+    }
 
 private:
     std::unique_ptr<QStatusBar> m_bar;
@@ -30,164 +179,6 @@ private:
     LocaleFormats m_formats{QLocale(QStringLiteral("en_GB"))};
     bool m_recording = false;
 };
-
-void TestStatusPanels::init()
-{
-    m_bar = std::make_unique<QStatusBar>();
-    m_recording = false;
-    m_panels = std::make_unique<StatusPanels>(m_bar.get(), m_clock, m_formats,
-                                              [this] { return m_recording; });
-}
-
-void TestStatusPanels::panelsInOrder()
-{
-    const QStringList keys{"Animations", "Message", "NumSamples", "Version", "Date", "Time"};
-    QList<QLabel *> labels = m_bar->findChildren<QLabel *>();
-    QCOMPARE(labels.size(), keys.size());
-    for (qsizetype i = 0; i < keys.size(); ++i)
-        QCOMPARE(labels[i]->objectName(), keys[i]);
-    QCOMPARE(m_panels->text(QStringLiteral("Date")), QStringLiteral("05/12/2026"));
-    QCOMPARE(m_panels->text(QStringLiteral("Time")), QStringLiteral("07:50"));
-    m_clock.advanceSecs(120);
-    m_panels->refreshClock();
-    QCOMPARE(m_panels->text(QStringLiteral("Time")), QStringLiteral("07:52"));
-}
-
-void TestStatusPanels::waitingAnimationCyclesAndResumes()
-{
-    m_panels->ShowWaitingForData(true);
-    QVERIFY(m_panels->ProgressAnimationTimer().isActive());
-    QCOMPARE(m_panels->ProgressAnimationTimer().interval(), 150);
-    QCOMPARE(m_panels->text(QStringLiteral("Message")), QStringLiteral("Waiting for data"));
-    for (int tick = 1; tick <= 15; ++tick)
-        m_panels->ProgressAnimationTimer_Timer();
-    QCOMPARE(m_panels->ProgressFrame(), 2); // 13 frames, then 1, 2
-    m_panels->ShowWaitingForData(false);
-    QCOMPARE(m_panels->shownFrame(), 0);
-    QVERIFY(m_panels->text(QStringLiteral("Message")).isEmpty());
-    QVERIFY(m_panels->panel(QStringLiteral("Animations"))->isHidden());
-    // It resumes with the frame after the one it showed last.
-    m_panels->ShowWaitingForData(true);
-    m_panels->ProgressAnimationTimer_Timer();
-    QCOMPARE(m_panels->shownFrame(), 3);
-}
-
-void TestStatusPanels::loggingRunEndsAfterTwoCycles_data()
-{
-    QTest::addColumn<bool>("recording");
-    QTest::newRow("still recording: waiting again") << true;
-    QTest::newRow("stopped meanwhile: nothing") << false;
-}
-
-void TestStatusPanels::loggingRunEndsAfterTwoCycles()
-{
-    QFETCH(bool, recording);
-    m_recording = true;
-    m_panels->ShowWaitingForData(true);
-    m_panels->ShowLoggingActivity();
-    QVERIFY(!m_panels->ProgressAnimationTimer().isActive());
-    QVERIFY(m_panels->DownloadAnimationTimer().isActive());
-    QCOMPARE(m_panels->text(QStringLiteral("Message")), QStringLiteral("Logging"));
-    m_recording = recording;
-    if (!recording)
-        m_panels->ShowWaitingForData(false);
-    for (int tick = 1; tick < 16; ++tick) {
-        m_panels->DownloadAnimationTimer_Timer();
-        QCOMPARE(m_panels->shownFrame(), (tick - 1) % 8 + 1);
-    }
-    QVERIFY(m_panels->DownloadAnimationTimer().isActive());
-    m_panels->DownloadAnimationTimer_Timer();
-    QVERIFY(!m_panels->DownloadAnimationTimer().isActive());
-    QCOMPARE(m_panels->ActivityFrame(), 8);
-    QCOMPARE(m_panels->ActivityCycles(), 0);
-    QCOMPARE(m_panels->ProgressAnimationTimer().isActive(), recording);
-    QCOMPARE(m_panels->text(QStringLiteral("Message")),
-             recording ? QStringLiteral("Waiting for data") : QString());
-}
-
-void TestStatusPanels::fastLinesDoNotLengthenTheRun()
-{
-    m_recording = true;
-    m_panels->ShowLoggingActivity();
-    for (int tick = 1; tick <= 10; ++tick) {
-        m_panels->DownloadAnimationTimer_Timer();
-        m_panels->ShowLoggingActivity(); // a line every tick
-    }
-    for (int tick = 11; tick <= 16; ++tick)
-        m_panels->DownloadAnimationTimer_Timer();
-    QVERIFY(!m_panels->DownloadAnimationTimer().isActive());
-    // The next run starts again at frame 1.
-    m_panels->ShowLoggingActivity();
-    m_panels->DownloadAnimationTimer_Timer();
-    QCOMPARE(m_panels->shownFrame(), 1);
-}
-
-void TestStatusPanels::framesHaveTheirSizes()
-{
-    const QList<QPixmap> waiting = StatusPanels::progressFrames();
-    const QList<QPixmap> logging = StatusPanels::activityFrames();
-    QCOMPARE(waiting.size(), 13);
-    QCOMPARE(logging.size(), 8);
-    for (const QPixmap &frame : waiting)
-        QCOMPARE(frame.size(), QSize(43, 9));
-    for (const QPixmap &frame : logging)
-        QCOMPARE(frame.size(), QSize(43, 20));
-    // Consecutive frames differ, so the animation moves.
-    QVERIFY(waiting[0].toImage() != waiting[1].toImage());
-    QVERIFY(logging[0].toImage() != logging[1].toImage());
-}
-
-void TestStatusPanels::textsNeverOverlap_data()
-{
-    QTest::addColumn<int>("width");
-    QTest::newRow("1400 wide") << 1400;
-    QTest::newRow("a small window") << 500;
-    QTest::newRow("the smallest window") << 200;
-}
-
-void TestStatusPanels::textsNeverOverlap()
-{
-    QFETCH(int, width);
-    m_panels->setText(QStringLiteral("NumSamples"),
-                      QStringLiteral("Samples received: 10,200  (on graph: 10,141 - 10,200)"));
-    m_panels->setText(QStringLiteral("Version"), QStringLiteral("Version 1.05"));
-    m_panels->ShowWaitingForData(true);
-    m_bar->resize(width, m_bar->sizeHint().height());
-    m_bar->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_bar.get()));
-    QTRY_COMPARE(m_bar->width(), width);
-    QCoreApplication::sendPostedEvents();
-
-    // From the most important text to the least: one shown in full means all before it are.
-    const QStringList byImportance{"NumSamples", "Message", "Time", "Date", "Version"};
-    bool fullSoFar = true;
-    QList<QRect> textRects;
-    for (const QString &key : byImportance) {
-        const QLabel *label = m_panels->panel(key);
-        const QString shown = m_panels->shownText(key);
-        const bool full = shown == m_panels->text(key);
-        QVERIFY2(!full || fullSoFar, qPrintable(key + QStringLiteral(" before a more important")));
-        fullSoFar = full;
-        QVERIFY(full || shown.isEmpty() || shown.endsWith(QChar(0x2026)));
-        if (width >= 1400)
-            QVERIFY2(full, qPrintable(key));
-        const int textWidth = label->fontMetrics().horizontalAdvance(shown);
-        QVERIFY(textWidth <= label->contentsRect().width());
-        if (!shown.isEmpty()) {
-            const QRect text(label->mapTo(m_bar.get(), label->contentsRect().topLeft()),
-                             QSize(textWidth, label->contentsRect().height()));
-            QVERIFY(m_bar->rect().contains(text));
-            textRects.append(text);
-        }
-    }
-    const QLabel *animations = m_panels->panel(QStringLiteral("Animations"));
-    if (animations->width() > 0)
-        textRects.append(QRect(animations->mapTo(m_bar.get(), QPoint()), animations->size()));
-    for (qsizetype i = 0; i < textRects.size(); ++i) {
-        for (qsizetype j = i + 1; j < textRects.size(); ++j)
-            QVERIFY(!textRects[i].intersects(textRects[j]));
-    }
-}
 
 QTEST_MAIN(TestStatusPanels)
 #include "tst_statuspanels.moc"

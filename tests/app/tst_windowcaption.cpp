@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
@@ -58,6 +59,8 @@ private Q_SLOTS:
                                    << "Orvel Logger (recording)";
         QTest::newRow("message box") << "message"
                                      << "Orvel Logger";
+        QTest::newRow("notice") << "notice"
+                                << "Orvel Logger";
     }
 
     void captions()
@@ -74,14 +77,24 @@ private Q_SLOTS:
         if (situation == QLatin1String("recording")) {
             window.logToolbar()->button(QStringLiteral("Record"))->trigger();
             QCOMPARE(window.windowTitle(), caption);
-        } else if (situation == QLatin1String("message")) {
-            boxes.showError(QStringLiteral("Something failed."));
+        } else if (situation != QLatin1String("idle")) {
+            if (situation == QLatin1String("message"))
+                boxes.showError(QStringLiteral("Something failed."));
+            else
+                boxes.showNotice(QStringLiteral("Lost"), QStringLiteral("The unit went away."));
             const QList<QMessageBox *> open = window.findChildren<QMessageBox *>();
             QCOMPARE(open.size(), 1);
             shown = open.first();
             QVERIFY(QTest::qWaitForWindowExposed(shown));
         }
         QTRY_COMPARE(windowNames(shown), expectedNames(caption));
+        if (situation == QLatin1String("notice")) {
+            // Its sender takes a notice away; a second dismissal finds nothing to do.
+            const QPointer<QWidget> box = shown;
+            boxes.dismissNotice(QStringLiteral("Lost"));
+            QTRY_VERIFY(!box || !box->isVisible());
+            boxes.dismissNotice(QStringLiteral("Lost"));
+        }
         window.close();
     }
 };

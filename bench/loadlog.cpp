@@ -11,10 +11,10 @@
 #include "common/notifier.h"
 #include "logfile/logloader.h"
 #include "shell/loadlogcommand.h"
-#include "widgets/logpaneview.h"
 #include "shell/mainwindow.h"
 #include "shell/prompter.h"
 #include "shell/recordingcontroller.h"
+#include "widgets/logpaneview.h"
 
 #include "processstatus.h"
 #include <QApplication>
@@ -39,11 +39,11 @@ namespace {
 class YesPrompter : public Prompter
 {
 public:
-    QMessageBox::StandardButton ask(QMessageBox::Icon, const QString &, const QString &,
-                                    QMessageBox::StandardButtons,
-                                    QMessageBox::StandardButton) override
+    void ask(QMessageBox::Icon, const QString &, const QString &, QMessageBox::StandardButtons,
+             QMessageBox::StandardButton, Answered answered) override
     {
-        return QMessageBox::Yes;
+        if (answered)
+            answered(QMessageBox::Yes);
     }
 };
 

@@ -4,12 +4,12 @@
 #include "common/failure.h"
 #include "common/notifier.h"
 #include "logfile/logloader.h"
-#include "widgets/keyedtoolbar.h"
-#include "widgets/logpaneview.h"
 #include "shell/mainwindow.h"
 #include "shell/prompter.h"
 #include "shell/recordingcontroller.h"
 #include "shell/statuspanels.h"
+#include "widgets/keyedtoolbar.h"
+#include "widgets/logpaneview.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -39,17 +39,17 @@ struct WaitCursor
     WaitCursor &operator=(const WaitCursor &) = delete;
 };
 
-QString desktopOpenFileName(QWidget *parent, const QString &title, const QString &path,
-                            const QString &filter)
+void desktopOpenFileName(QWidget *parent, const QString &title, const QString &path,
+                         const QString &filter, std::function<void(const QString &)> chosen)
 {
-    QFileDialog dialog(parent, title, QFileInfo(path).path(), filter);
+    auto *dialog = new QFileDialog(parent, title, QFileInfo(path).path(), filter);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
     // A new file name may be chosen: the next recording creates it.
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.selectFile(path);
-    if (dialog.exec() != QDialog::Accepted)
-        return QString();
-    return dialog.selectedFiles().value(0);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->selectFile(path);
+    QObject::connect(dialog, &QFileDialog::fileSelected, dialog, std::move(chosen));
+    dialog->open();
 }
 
 } // namespace
@@ -118,16 +118,24 @@ void LoadLogCommand::LoadLog()
                                                   : QStringLiteral("a device or a pipe")));
     }
 
-    bool loadGraph = false;
-    if (!m_window.processor().IsRecording()) {
-        const QMessageBox::StandardButton answer = m_window.prompter().ask(
-            QMessageBox::Question, LoadGraphTitle, loadGraphQuestion(),
-            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
-        if (answer != QMessageBox::Yes && answer != QMessageBox::No)
-            return;
-        loadGraph = answer == QMessageBox::Yes;
+    if (m_window.processor().IsRecording()) {
+        loadFile(path, false);
+        return;
     }
+    m_window.prompter().ask(QMessageBox::Question, LoadGraphTitle, loadGraphQuestion(),
+                            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                            QMessageBox::Yes, [this, path](QMessageBox::StandardButton answer) {
+                                if ((answer == QMessageBox::Yes || answer == QMessageBox::No) &&
+                                    !isLoading()) {
+                                    m_window.controller().runCommand([this, path, answer] {
+                                        loadFile(path, answer == QMessageBox::Yes);
+                                    });
+                                }
+                            });
+}
 
+void LoadLogCommand::loadFile(const QString &path, bool loadGraph)
+{
     for (const char *key : {"LoadLog", "ClearLog", "Record", "RecordDemo", "DownloadHistory"})
         m_window.logToolbar()->button(QLatin1String(key))->setEnabled(false);
     m_window.statusPanels().setText(Message, QStringLiteral("Loading log into log pane..."));
@@ -229,8 +237,9 @@ void LoadLogCommand::setListsEnabled(bool enabled)
     }
 }
 
-QString LoadLogCommand::chooseFile(const QString &path)
+void LoadLogCommand::FileOpenButton_Click()
 {
+    const QString path = m_window.LogFileTextBox()->text();
     QString folder = path.isEmpty() ? QString() : QFileInfo(path).path();
     if (folder.isEmpty()) {
         const auto &documents = m_window.environment().documentsFolder;
@@ -239,15 +248,16 @@ QString LoadLogCommand::chooseFile(const QString &path)
     }
     const QString initial =
         path.isEmpty() ? folder : QDir(folder).filePath(QFileInfo(path).fileName());
-    const auto &ask = m_window.environment().openFileName;
     const QString title = QStringLiteral("Open");
-    return ask ? ask(&m_window, title, initial, FileFilter)
-               : desktopOpenFileName(&m_window, title, initial, FileFilter);
+    auto chosen = [this](const QString &file) { fileChosen(file); };
+    if (const auto &ask = m_window.environment().openFileName)
+        ask(&m_window, title, initial, FileFilter, chosen);
+    else
+        desktopOpenFileName(&m_window, title, initial, FileFilter, chosen);
 }
 
-void LoadLogCommand::FileOpenButton_Click()
+void LoadLogCommand::fileChosen(const QString &chosen)
 {
-    const QString chosen = chooseFile(m_window.LogFileTextBox()->text());
     if (chosen.isEmpty())
         return;
     QLineEdit *box = m_window.LogFileTextBox();

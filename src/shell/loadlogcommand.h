@@ -37,7 +37,8 @@ public:
     /// The LoadLog command, called by the dispatcher. A missing file does nothing; a file that
     /// cannot be read raises a Failure for the dispatcher to report.
     void LoadLog();
-    /// The "Browse" button: asks for a log file, loads it and gives the file box the focus.
+    /// The "Browse" button: asks for a log file; once one is chosen, loads it and gives the file
+    /// box the focus.
     void FileOpenButton_Click();
     /// Selects the whole path when the file box gets the focus.
     void LogFileTextBox_GotFocus();
@@ -58,11 +59,12 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void loadFile(const QString &path, bool loadGraph);
+    void fileChosen(const QString &file);
     void LoadGraphFromLog(QByteArray content);
     void graphProgress(qint32 rows, qint64 bytesRead, qint64 totalBytes);
     void graphFinished(const QString &error);
     void setListsEnabled(bool enabled);
-    QString chooseFile(const QString &path);
 
     MainWindow &m_window;
     LogLoader *m_loader = nullptr;

@@ -7,10 +7,10 @@
 #include "common/notifier.h"
 #include "history/downloadhistorydialog.h"
 #include "logfile/logfolder.h"
-#include "widgets/keyedtoolbar.h"
-#include "widgets/logpaneview.h"
 #include "shell/prompter.h"
 #include "shell/statuspanels.h"
+#include "widgets/keyedtoolbar.h"
+#include "widgets/logpaneview.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -91,15 +91,17 @@ int RecordingController::selectedPortNumber() const
 
 void RecordingController::LogToolbar_ButtonClick(const QString &key)
 {
-    KeyedToolbar &toolbar = m_controls.logToolbar;
-    try {
+    runCommand([this, key] {
+        KeyedToolbar &toolbar = m_controls.logToolbar;
         if (key == QStringLiteral("AlwaysOnTop")) {
             const bool pressed = toolbar.button(key)->isChecked();
-            toolbar.setImage(key, pressed ? QStringLiteral("Checked") : QStringLiteral("Unchecked"));
+            toolbar.setImage(key,
+                             pressed ? QStringLiteral("Checked") : QStringLiteral("Unchecked"));
             applyAlwaysOnTop(pressed);
         } else if (key == QStringLiteral("LoadLogOnStartup")) {
             const bool pressed = toolbar.button(key)->isChecked();
-            toolbar.setImage(key, pressed ? QStringLiteral("Checked") : QStringLiteral("Unchecked"));
+            toolbar.setImage(key,
+                             pressed ? QStringLiteral("Checked") : QStringLiteral("Unchecked"));
         } else if (key == QStringLiteral("LoadLog")) {
             if (m_loadLog)
                 m_loadLog();
@@ -113,6 +115,13 @@ void RecordingController::LogToolbar_ButtonClick(const QString &key)
             downloadHistory();
         }
         // About: nothing to do.
+    });
+}
+
+void RecordingController::runCommand(const std::function<void()> &command)
+{
+    try {
+        command();
     } catch (const Failure &failure) {
         // A failed start has left everything as it was.
         m_parts.notifier.showError(failure.description());
@@ -127,25 +136,10 @@ void RecordingController::record(bool demo)
         m_parts.session.stop();
         return;
     }
-    QCheckBox &deleteLog = m_controls.deleteLogBox;
-    const bool deleteFirst = deleteLog.isChecked();
-    if (deleteFirst && !confirmLogDeletion())
+    if (!m_controls.deleteLogBox.isChecked()) {
+        startRecording(demo, false);
         return;
-
-    RecordingSession::StartOptions options;
-    options.demo = demo;
-    options.portNumber = selectedPortNumber();
-    options.portName = m_controls.comPortList.currentText();
-    options.logPath = logPath();
-    options.deleteLog = deleteFirst;
-    if (m_debugMode)
-        options.debugCapturePath = QDir(m_parts.logFolder.path()).filePath(DebugLogFileName);
-    m_parts.session.start(options);
-    deleteLog.setChecked(false);
-}
-
-bool RecordingController::confirmLogDeletion()
-{
+    }
     // Only asks: the session deletes the log once nothing can stop the recording any more.
     const QString question =
         QFileInfo::exists(logPath())
@@ -153,9 +147,26 @@ bool RecordingController::confirmLogDeletion()
                              "data saved in this log will be lost.")
             : QStringLiteral("The log file does not appear to exist.  It may "
                              "have been moved or deleted outside of this program.");
-    return m_parts.prompter.ask(QMessageBox::Warning, QStringLiteral("Delete Log"), question,
-                                QMessageBox::Ok | QMessageBox::Cancel,
-                                QMessageBox::Cancel) == QMessageBox::Ok;
+    m_parts.prompter.ask(QMessageBox::Warning, QStringLiteral("Delete Log"), question,
+                         QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel,
+                         [this, demo](QMessageBox::StandardButton answer) {
+                             if (answer == QMessageBox::Ok && !IsRecording())
+                                 runCommand([this, demo] { startRecording(demo, true); });
+                         });
+}
+
+void RecordingController::startRecording(bool demo, bool deleteLog)
+{
+    RecordingSession::StartOptions options;
+    options.demo = demo;
+    options.portNumber = selectedPortNumber();
+    options.portName = m_controls.comPortList.currentText();
+    options.logPath = logPath();
+    options.deleteLog = deleteLog;
+    if (m_debugMode)
+        options.debugCapturePath = QDir(m_parts.logFolder.path()).filePath(DebugLogFileName);
+    m_parts.session.start(options);
+    m_controls.deleteLogBox.setChecked(false);
 }
 
 void RecordingController::recordDemo()
@@ -169,11 +180,12 @@ void RecordingController::recordDemo()
         QStringLiteral("Demontration will start.  Simulated random samples will be "
                        "received ") +
         QStringLiteral("every %1 seconds.").arg(seconds);
-    if (m_parts.prompter.ask(QMessageBox::Information, QStringLiteral("Demontration Mode"), text,
-                             QMessageBox::Ok | QMessageBox::Cancel,
-                             QMessageBox::Ok) == QMessageBox::Ok) {
-        record(true);
-    }
+    m_parts.prompter.ask(QMessageBox::Information, QStringLiteral("Demontration Mode"), text,
+                         QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok,
+                         [this](QMessageBox::StandardButton answer) {
+                             if (answer == QMessageBox::Ok && !IsRecording())
+                                 runCommand([this] { record(true); });
+                         });
 }
 
 void RecordingController::sessionStateChanged(RecordingSession::State state)
@@ -335,18 +347,29 @@ void RecordingController::StopAfterComboBox_Click()
             QStringLiteral("\n\n") +
             QStringLiteral("Cancel if you do not want to change the sample stop limit at this "
                            "time.");
-        if (m_parts.prompter.ask(QMessageBox::Warning, QStringLiteral("Change Sample Stop Limit"),
-                                 text, QMessageBox::Ok | QMessageBox::Cancel,
-                                 QMessageBox::Cancel) != QMessageBox::Ok) {
-            m_stopAfterBusy = true;
-            list.setCurrentIndex(m_stopAfterPreviousIndex);
-            m_stopAfterBusy = false;
-            return;
-        }
+        // The list keeps the new choice while the question is open; Cancel puts the old back.
+        m_stopAfterBusy = true;
+        m_parts.prompter.ask(QMessageBox::Warning, QStringLiteral("Change Sample Stop Limit"), text,
+                             QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel,
+                             [this, index, newLimit](QMessageBox::StandardButton answer) {
+                                 if (answer == QMessageBox::Ok) {
+                                     applyStopAfter(index, newLimit);
+                                 } else {
+                                     m_controls.stopAfterList.setCurrentIndex(
+                                         m_stopAfterPreviousIndex);
+                                 }
+                                 m_stopAfterBusy = false;
+                             });
+        return;
     }
+    applyStopAfter(index, newLimit);
+}
 
-    processor.setStopAfterLimit(newLimit);
-    if (newLimit >= 1 && processor.SampleCount() <= newLimit)
+void RecordingController::applyStopAfter(int index, qint32 limit)
+{
+    SampleProcessor &processor = m_parts.processor;
+    processor.setStopAfterLimit(limit);
+    if (limit >= 1 && processor.SampleCount() <= limit)
         m_controls.displayPeriodList.setCurrentIndex(index - 1);
     m_stopAfterPreviousIndex = index;
 }

@@ -75,6 +75,9 @@ public:
 
     /// Runs the command of the log toolbar button `key`, as if it had been clicked.
     void LogToolbar_ButtonClick(const QString &key);
+    /// Runs a command, or its continuation after a question: a failure is reported in a message
+    /// box, and the controls are refreshed afterwards.
+    void runCommand(const std::function<void()> &command);
     /// Handles the main window's shortcuts; true when the key was one of them.
     bool Form_KeyDown(int key, Qt::KeyboardModifiers modifiers);
     /// A new choice in the stop-after list.
@@ -110,9 +113,10 @@ public:
 private:
     void addShortcuts();
     void record(bool demo);
+    void startRecording(bool demo, bool deleteLog);
     void recordDemo();
     void downloadHistory();
-    bool confirmLogDeletion();
+    void applyStopAfter(int index, qint32 limit);
     void sessionStateChanged(RecordingSession::State state);
     void showRecordButtons(bool recording);
     void toggleDebugMode();

@@ -36,11 +36,11 @@ struct ShellEnvironment
     Notifier *notifier = nullptr;
     /// Where questions are asked; null means modal message boxes over the main window.
     Prompter *prompter = nullptr;
-    /// Asks for a file to open (parent, title, initial path, filter as "Text File (*.txt)");
-    /// returns the chosen path, or the empty text when cancelled. A file that does not exist yet
-    /// may be chosen. Null means the desktop's file dialog.
-    std::function<QString(QWidget *parent, const QString &title, const QString &path,
-                          const QString &filter)>
+    /// Asks for a file to open (parent, title, initial path, filter as "Text File (*.txt)") and
+    /// hands the chosen path to the last argument; nothing when cancelled. A file that does not
+    /// exist yet may be chosen. Null means the desktop's file dialog.
+    std::function<void(QWidget *parent, const QString &title, const QString &path,
+                       const QString &filter, std::function<void(const QString &)> chosen)>
         openFileName;
 };
 

@@ -53,9 +53,10 @@ private Q_SLOTS:
         m_dialogCalls.clear();
         m_dialogAnswer.clear();
         environment.openFileName = [this](QWidget *, const QString &title, const QString &path,
-                                          const QString &filter) {
+                                          const QString &filter, const auto &chosen) {
             m_dialogCalls << title << path << filter;
-            return m_dialogAnswer;
+            if (!m_dialogAnswer.isEmpty())
+                chosen(m_dialogAnswer);
         };
         m_window = std::make_unique<MainWindow>(environment);
         m_window->show();

@@ -15,10 +15,12 @@
 #include "widgets/keyedtoolbar.h"
 #include "widgets/logpaneview.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QWindow>
@@ -236,6 +238,28 @@ private Q_SLOTS:
             QCOMPARE(window.LogRichTextBox()->toPlainText(), QStringLiteral("old data\n"));
             QVERIFY(window.DeleteLogCheckBox()->isChecked());
         }
+    }
+
+    void questionsWaitWithoutHoldingUpTheWindow()
+    {
+        // The desktop's own message boxes: the question returns at once, the answer continues.
+        m_window.reset();
+        ShellEnvironment environment = m_fixture->environment();
+        environment.prompter = nullptr;
+        MainWindow window(environment);
+        window.show();
+        window.DeleteLogCheckBox()->setEnabled(true);
+        window.DeleteLogCheckBox()->setChecked(true);
+        window.controller().LogToolbar_ButtonClick(QStringLiteral("Record"));
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        QCOMPARE(box->windowTitle(), QStringLiteral("Delete Log"));
+        QVERIFY(!window.controller().IsRecording());
+        box->button(QMessageBox::Ok)->click();
+        QVERIFY(window.controller().IsRecording());
+        QCOMPARE(window.windowTitle(), QStringLiteral("Orvel Logger (recording)"));
+        window.controller().LogToolbar_ButtonClick(QStringLiteral("Record"));
+        QVERIFY(!window.controller().IsRecording());
     }
 
     void portCheck()

@@ -7,19 +7,22 @@
 
 namespace orvel::test {
 
-/// Answers the program's questions from a script and remembers what was asked. An unscripted
-/// question is answered with its default button.
+/// Answers the program's questions at once from a script and remembers what was asked. An
+/// unscripted question is answered with its default button.
 class ScriptedPrompter : public Prompter
 {
 public:
-    QMessageBox::StandardButton ask(QMessageBox::Icon icon, const QString &title,
-                                    const QString &text, QMessageBox::StandardButtons,
-                                    QMessageBox::StandardButton defaultButton) override
+    void ask(QMessageBox::Icon icon, const QString &title, const QString &text,
+             QMessageBox::StandardButtons, QMessageBox::StandardButton defaultButton,
+             Answered answered = {}) override
     {
         icons.append(icon);
         titles.append(title);
         texts.append(text);
-        return answers.isEmpty() ? defaultButton : answers.takeFirst();
+        const QMessageBox::StandardButton answer =
+            answers.isEmpty() ? defaultButton : answers.takeFirst();
+        if (answered)
+            answered(answer);
     }
 
     QList<QMessageBox::StandardButton> answers;

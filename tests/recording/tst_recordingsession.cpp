@@ -274,6 +274,19 @@ private Q_SLOTS:
         QCOMPARE(reader.SampleCount(), readings);
     }
 
+    void partialLineDoesNotReachTheNextRecording()
+    {
+        Recorder &r = *m_recorder;
+        r.session.start(options());
+        QVERIFY(send("12,3\r\n1", 1));
+        QTRY_COMPARE(r.receiver.pendingText(), QStringLiteral("1"));
+        r.session.stop();
+        r.session.start(options());
+        QVERIFY(send("5,30\r\n", 1));
+        r.session.stop();
+        QVERIFY2(logBytes().contains("\r\n500\t3000\t"), logBytes().constData());
+    }
+
     void lostPortStopsWhenTold()
     {
         Recorder &r = *m_recorder;

@@ -4,7 +4,6 @@
 #include "common/failure.h"
 #include "common/notifier.h"
 #include "logfile/logloader.h"
-#include "shell/mainwindow.h"
 #include "shell/prompter.h"
 #include "shell/recordingcontroller.h"
 #include "shell/statuspanels.h"
@@ -54,25 +53,25 @@ void desktopOpenFileName(QWidget *parent, const QString &title, const QString &p
 
 } // namespace
 
-LoadLogCommand::LoadLogCommand(MainWindow &window)
-    : QObject(&window)
-    , m_window(window)
-    , m_loader(new LogLoader(window.processor(), this))
+LoadLogCommand::LoadLogCommand(const Parts &parts, QObject *parent)
+    : QObject(parent)
+    , m_parts(parts)
+    , m_loader(new LogLoader(parts.processor, this))
 {
-    m_progress = new QProgressBar(&window);
+    m_progress = new QProgressBar(&m_parts.window);
     m_progress->setObjectName(QStringLiteral("LoadProgressBar"));
     m_progress->setRange(0, 1000);
     m_progress->setMaximumWidth(160);
     m_progress->setTextVisible(false);
-    m_window.statusBar()->addPermanentWidget(m_progress);
+    m_parts.statusBar.addPermanentWidget(m_progress);
     m_progress->hide();
 
-    RecordingController &controller = m_window.controller();
+    RecordingController &controller = m_parts.controller;
     controller.setLoadLogHandler([this] { LoadLog(); });
     controller.setLoadLogBusy([this] { return isLoading(); });
-    connect(m_window.FileOpenButton(), &QPushButton::clicked, this,
+    connect(&m_parts.fileOpenButton, &QPushButton::clicked, this,
             &LoadLogCommand::FileOpenButton_Click);
-    m_pathBox = m_window.LogFileTextBox();
+    m_pathBox = &m_parts.logFileBox;
     m_pathBox->installEventFilter(this);
     connect(m_loader, &LogLoader::progress, this, &LoadLogCommand::graphProgress);
     connect(m_loader, &LogLoader::finished, this, &LoadLogCommand::graphFinished);
@@ -97,7 +96,7 @@ QString LoadLogCommand::loadGraphQuestion() const
                           "is ") +
            QStringLiteral("loaded into the log pane.") + QStringLiteral("\n\n") +
            QStringLiteral("Note that the mazimum number of samples that can be graphed is ") +
-           m_window.processor().formats().grouped(SampleStore::MaxStoredSamples) +
+           m_parts.processor.formats().grouped(SampleStore::MaxStoredSamples) +
            QStringLiteral(".  If the number of samples ") +
            QStringLiteral("in the log exceeds this amount, the latest samples will be retained ") +
            QStringLiteral("and the former ones rolled off.") + QStringLiteral("\n\n") +
@@ -106,7 +105,7 @@ QString LoadLogCommand::loadGraphQuestion() const
 
 void LoadLogCommand::LoadLog()
 {
-    const QString path = m_window.LogFileTextBox()->text();
+    const QString path = m_parts.logFileBox.text();
     const QFileInfo info(path);
     if (isLoading() || !info.exists())
         return;
@@ -118,48 +117,48 @@ void LoadLogCommand::LoadLog()
                                                   : QStringLiteral("a device or a pipe")));
     }
 
-    if (m_window.processor().IsRecording()) {
+    if (m_parts.processor.IsRecording()) {
         loadFile(path, false);
         return;
     }
-    m_window.prompter().ask(QMessageBox::Question, LoadGraphTitle, loadGraphQuestion(),
-                            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                            QMessageBox::Yes, [this, path](QMessageBox::StandardButton answer) {
-                                if ((answer == QMessageBox::Yes || answer == QMessageBox::No) &&
-                                    !isLoading()) {
-                                    m_window.controller().runCommand([this, path, answer] {
-                                        loadFile(path, answer == QMessageBox::Yes);
-                                    });
-                                }
-                            });
+    m_parts.prompter.ask(QMessageBox::Question, LoadGraphTitle, loadGraphQuestion(),
+                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes,
+                         [this, path](QMessageBox::StandardButton answer) {
+                             if ((answer == QMessageBox::Yes || answer == QMessageBox::No) &&
+                                 !isLoading()) {
+                                 m_parts.controller.runCommand([this, path, answer] {
+                                     loadFile(path, answer == QMessageBox::Yes);
+                                 });
+                             }
+                         });
 }
 
 void LoadLogCommand::loadFile(const QString &path, bool loadGraph)
 {
     for (const char *key : {"LoadLog", "ClearLog", "Record", "RecordDemo", "DownloadHistory"})
-        m_window.logToolbar()->button(QLatin1String(key))->setEnabled(false);
-    m_window.statusPanels().setText(Message, QStringLiteral("Loading log into log pane..."));
+        m_parts.logToolbar.button(QLatin1String(key))->setEnabled(false);
+    m_parts.statusPanels.setText(Message, QStringLiteral("Loading log into log pane..."));
 
     QByteArray content;
     {
         QFile file(path);
         WaitCursor wait;
         if (!file.open(QIODevice::ReadOnly)) {
-            m_window.statusPanels().setText(Message, QString());
+            m_parts.statusPanels.setText(Message, QString());
             throw Failure(
                 75, QStringLiteral("LoadLog"),
                 QStringLiteral("Cannot open the log file '%1': %2").arg(path, file.errorString()));
         }
         content = file.readAll();
         if (file.error() != QFileDevice::NoError) {
-            m_window.statusPanels().setText(Message, QString());
+            m_parts.statusPanels.setText(Message, QString());
             throw Failure(
                 57, QStringLiteral("LoadLog"),
                 QStringLiteral("Cannot read the log file '%1': %2").arg(path, file.errorString()));
         }
         // The file is released here; the graph is read from the same bytes.
     }
-    LogPaneView *pane = m_window.LogRichTextBox();
+    LogPaneView *pane = &m_parts.logPane;
     pane->setLogBytes(content);
     if (pane->isVisible() && pane->isEnabled())
         pane->setFocus();
@@ -167,27 +166,27 @@ void LoadLogCommand::loadFile(const QString &path, bool loadGraph)
     if (loadGraph)
         LoadGraphFromLog(std::move(content));
     else
-        m_window.statusPanels().setText(Message, QString());
+        m_parts.statusPanels.setText(Message, QString());
 }
 
 void LoadLogCommand::LoadGraphFromLog(QByteArray content)
 {
-    m_window.statusPanels().setText(Message, QStringLiteral("Loading graph data..."));
+    m_parts.statusPanels.setText(Message, QStringLiteral("Loading graph data..."));
     setListsEnabled(false);
     if (!m_busyCursor) {
         QApplication::setOverrideCursor(Qt::BusyCursor);
         m_busyCursor = true;
     }
     m_loadClock.start();
-    m_loader->start(std::move(content), m_window.processor().formats());
+    m_loader->start(std::move(content), m_parts.processor.formats());
 }
 
 void LoadLogCommand::graphProgress(qint32 rows, qint64 bytesRead, qint64 totalBytes)
 {
     if (rows > 0) {
-        m_window.statusPanels().setText(QStringLiteral("NumSamples"),
-                                        QStringLiteral("Samples received: ") +
-                                            m_window.processor().formats().grouped(rows));
+        m_parts.statusPanels.setText(QStringLiteral("NumSamples"),
+                                     QStringLiteral("Samples received: ") +
+                                         m_parts.processor.formats().grouped(rows));
     }
     if (totalBytes > 0 && m_loadClock.elapsed() >= ProgressDelayMs) {
         m_progress->setValue(int(bytesRead * 1000 / totalBytes));
@@ -200,8 +199,8 @@ void LoadLogCommand::graphFinished(const QString &error)
     m_progress->hide();
     // Whatever was read stays loaded, also after a bad row: the chart, the slider and the counter
     // show exactly what the store holds.
-    const qint32 kept = m_window.processor().store().size();
-    QComboBox *periods = m_window.DisplayPeriodComboBox();
+    const qint32 kept = m_parts.processor.store().size();
+    QComboBox *periods = &m_parts.displayPeriodList;
     if (kept > 0 && periods->count() > 0) {
         int entry = periods->count() - 1;
         for (int i = 0; i < periods->count(); ++i) {
@@ -220,29 +219,29 @@ void LoadLogCommand::graphFinished(const QString &error)
         QApplication::restoreOverrideCursor();
         m_busyCursor = false;
     }
-    m_window.statusPanels().setText(Message, QString());
-    m_window.controller().RefreshControlStates();
+    m_parts.statusPanels.setText(Message, QString());
+    m_parts.controller.RefreshControlStates();
     if (!error.isEmpty())
-        m_window.notifier().showError(error);
+        m_parts.notifier.showError(error);
     Q_EMIT graphLoaded();
 }
 
 void LoadLogCommand::setListsEnabled(bool enabled)
 {
-    m_window.StopAfterComboBox()->setEnabled(enabled);
-    m_window.DisplayPeriodComboBox()->setEnabled(enabled);
+    m_parts.stopAfterList.setEnabled(enabled);
+    m_parts.displayPeriodList.setEnabled(enabled);
     for (const char *name : {"StopAfterLabel", "DisplayPeriodLabel"}) {
-        if (auto *label = m_window.findChild<QLabel *>(QLatin1String(name)))
+        if (auto *label = m_parts.window.findChild<QLabel *>(QLatin1String(name)))
             label->setEnabled(enabled);
     }
 }
 
 void LoadLogCommand::FileOpenButton_Click()
 {
-    const QString path = m_window.LogFileTextBox()->text();
+    const QString path = m_parts.logFileBox.text();
     QString folder = path.isEmpty() ? QString() : QFileInfo(path).path();
     if (folder.isEmpty()) {
-        const auto &documents = m_window.environment().documentsFolder;
+        const auto &documents = m_parts.documentsFolder;
         folder = documents ? documents()
                            : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     }
@@ -250,19 +249,19 @@ void LoadLogCommand::FileOpenButton_Click()
         path.isEmpty() ? folder : QDir(folder).filePath(QFileInfo(path).fileName());
     const QString title = QStringLiteral("Open");
     auto chosen = [this](const QString &file) { fileChosen(file); };
-    if (const auto &ask = m_window.environment().openFileName)
-        ask(&m_window, title, initial, FileFilter, chosen);
+    if (const auto &ask = m_parts.openFileName)
+        ask(&m_parts.window, title, initial, FileFilter, chosen);
     else
-        desktopOpenFileName(&m_window, title, initial, FileFilter, chosen);
+        desktopOpenFileName(&m_parts.window, title, initial, FileFilter, chosen);
 }
 
 void LoadLogCommand::fileChosen(const QString &chosen)
 {
     if (chosen.isEmpty())
         return;
-    QLineEdit *box = m_window.LogFileTextBox();
+    QLineEdit *box = &m_parts.logFileBox;
     box->setText(QDir::toNativeSeparators(chosen));
-    m_window.controller().LogToolbar_ButtonClick(QStringLiteral("LoadLog"));
+    m_parts.controller.LogToolbar_ButtonClick(QStringLiteral("LoadLog"));
     box->setFocus();
     SelectAllText(box);
 }

@@ -5,13 +5,25 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
+class QComboBox;
 class QLineEdit;
 class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class QWidget;
 
 namespace orvel {
 
+class KeyedToolbar;
 class LogLoader;
-class MainWindow;
+class LogPaneView;
+class Notifier;
+class Prompter;
+class RecordingController;
+class SampleProcessor;
+class StatusPanels;
 
 /// Brings a log back into the main window: the `LoadLog` command (the whole file into the log
 /// pane and, on request, its first recording into the sample store and the chart through
@@ -21,7 +33,7 @@ class MainWindow;
 /// slices from the event loop, so the window stays responsive. Meanwhile the load, clear, record
 /// and download commands, the chart's test data and the two option lists are disabled, the
 /// status bar counts the rows read and, for loads that take more than a moment, shows a progress
-/// bar. Installed by the main window, whose child it is; UI thread only.
+/// bar. Built by the main window; UI thread only.
 class LoadLogCommand : public QObject
 {
     Q_OBJECT
@@ -31,7 +43,31 @@ public:
     /// A load that runs longer than this shows the progress bar.
     static constexpr int ProgressDelayMs = 300;
 
-    explicit LoadLogCommand(MainWindow &window);
+    /// What the command works with; the window's, they must outlive it.
+    struct Parts
+    {
+        QWidget &window; ///< parent of the file chooser and the progress bar
+        QStatusBar &statusBar;
+        StatusPanels &statusPanels;
+        KeyedToolbar &logToolbar;
+        QLineEdit &logFileBox;
+        QPushButton &fileOpenButton;
+        LogPaneView &logPane;
+        QComboBox &displayPeriodList;
+        QComboBox &stopAfterList;
+        SampleProcessor &processor;
+        RecordingController &controller;
+        Prompter &prompter;
+        Notifier &notifier;
+        /// The user's documents folder, where the chooser starts without a log path.
+        std::function<QString()> documentsFolder;
+        /// Asks for a file as ShellEnvironment::openFileName; null for the desktop's chooser.
+        std::function<void(QWidget *, const QString &, const QString &, const QString &,
+                           std::function<void(const QString &)>)>
+            openFileName;
+    };
+
+    LoadLogCommand(const Parts &parts, QObject *parent = nullptr);
     ~LoadLogCommand() override;
 
     /// The LoadLog command, called by the dispatcher. A missing file does nothing; a file that
@@ -66,7 +102,7 @@ private:
     void graphFinished(const QString &error);
     void setListsEnabled(bool enabled);
 
-    MainWindow &m_window;
+    Parts m_parts;
     LogLoader *m_loader = nullptr;
     QProgressBar *m_progress = nullptr;
     QLineEdit *m_pathBox = nullptr;

@@ -13,11 +13,7 @@
 #include "logfile/logwriter.h"
 #include "recording/loglock.h"
 #include "recording/recordingsession.h"
-#include "widgets/keyedtoolbar.h"
 #include "shell/loadlogcommand.h"
-#include "widgets/logpaneview.h"
-#include "widgets/messageboxnotifier.h"
-#include "widgets/paintpacer.h"
 #include "shell/optionlists.h"
 #include "shell/preferences.h"
 #include "shell/prompter.h"
@@ -25,6 +21,10 @@
 #include "shell/splitter.h"
 #include "shell/statuspanels.h"
 #include "shell/unitpicture.h"
+#include "widgets/keyedtoolbar.h"
+#include "widgets/logpaneview.h"
+#include "widgets/messageboxnotifier.h"
+#include "widgets/paintpacer.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -92,11 +92,11 @@ MainWindow::MainWindow(ShellEnvironment environment, QWidget *parent)
     m_serialPort = new SerialPort(m_environment.portMap, this);
     m_receiveHandler = new ReceiveHandler(m_serialPort, *m_notifier, this);
     m_demoSource = new DemoSampleSource(this);
-    m_session = new RecordingSession({*m_serialPort, *m_receiveHandler, *m_demoSource, *m_processor,
-                                      *m_logWriter, *m_notifier, *m_environment.clock,
-                                      m_environment.identities ? *m_environment.identities
-                                                               : DeviceIdentities::system()},
-                                     this);
+    m_session = new RecordingSession(
+        {*m_serialPort, *m_receiveHandler, *m_demoSource, *m_processor, *m_logWriter, *m_notifier,
+         *m_environment.clock,
+         m_environment.identities ? *m_environment.identities : DeviceIdentities::system()},
+        this);
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
@@ -124,7 +124,12 @@ MainWindow::MainWindow(ShellEnvironment environment, QWidget *parent)
         {*m_session, *m_processor, *m_logFolder, *m_prompter, *m_notifier, m_environment.portMap,
          m_environment.notifier},
         this);
-    new LoadLogCommand(*this); // installs itself as the LoadLog command
+    // Installs itself as the LoadLog command and the Browse button's handler.
+    new LoadLogCommand({*this, *statusBar(), *m_statusPanels, *m_logToolbar, *m_logFileTextBox,
+                        *m_fileOpenButton, *m_logPane, *m_displayPeriodComboBox,
+                        *m_stopAfterComboBox, *m_processor, *m_controller, *m_prompter, *m_notifier,
+                        m_environment.documentsFolder, m_environment.openFileName},
+                       this);
     wireParts();
 
     // The size as built; the stored placement replaces it.

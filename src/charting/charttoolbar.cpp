@@ -3,6 +3,7 @@
 #include "charting/chartcontrol.h"
 #include "widgets/iconresources.h"
 
+#include <QActionGroup>
 #include <QMenu>
 #include <QToolButton>
 
@@ -72,14 +73,20 @@ ChartToolbar::ChartToolbar(ChartControl &chart, QWidget *parent)
 
     QAction *graphType = addButton(GraphTypeKey, QStringLiteral("Graph Type: Line"), GraphLine);
     m_graphTypeMenu = new QMenu(this);
+    // The entries are checked as radio items, so the menu marks the type the chart shows.
+    auto *types = new QActionGroup(m_graphTypeMenu);
+    types->setExclusive(true);
     for (const TypeEntry &entry : TypeEntries) {
         QAction *item = m_graphTypeMenu->addAction(ButtonImage(QLatin1String(entry.key)),
                                                    QLatin1String(entry.text));
         item->setObjectName(QLatin1String(entry.key));
+        item->setCheckable(true);
+        types->addAction(item);
         const QString key = QLatin1String(entry.key);
         connect(item, &QAction::triggered, this,
                 [this, key] { ChartToolbar_ButtonMenuClick(key); });
     }
+    menuEntry(GraphLine)->setChecked(true);
     graphType->setMenu(m_graphTypeMenu);
     if (QToolButton *dropDown = graphTypeButton())
         dropDown->setPopupMode(QToolButton::InstantPopup);
@@ -178,6 +185,7 @@ bool ChartToolbar::ChartToolbar_ButtonMenuClick(const QString &entryKey)
         return false;
     QAction *graphType = button(GraphTypeKey);
     setImage(GraphTypeKey, entryKey);
+    menuEntry(entryKey)->setChecked(true);
     const QString tip = QStringLiteral("Graph Type: ") + QLatin1String(entry->text);
     graphType->setToolTip(tip);
     graphType->setText(tip);

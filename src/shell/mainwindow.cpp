@@ -21,6 +21,7 @@
 #include "shell/splitter.h"
 #include "shell/statuspanels.h"
 #include "shell/unitpicture.h"
+#include "shell/windowaccessibility.h"
 #include "widgets/keyedtoolbar.h"
 #include "widgets/logpaneview.h"
 #include "widgets/messageboxnotifier.h"
@@ -36,8 +37,6 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QStatusBar>
-#include <QStyle>
-#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace orvel {
@@ -131,6 +130,7 @@ MainWindow::MainWindow(ShellEnvironment environment, QWidget *parent)
                         m_environment.documentsFolder, m_environment.openFileName},
                        this);
     wireParts();
+    new WindowAccessibility(*this); // accessible names, the slider's text
 
     // The size as built; the stored placement replaces it.
     resize(980, 720);
@@ -176,14 +176,14 @@ void MainWindow::buildLogFrame(QWidget *parent)
     m_logToolbar->addKeyedSeparator(QStringLiteral("LastSeparator"));
 
     // The port and stop-after lists sit on the log toolbar, right of its buttons.
-    m_comPortLabel = new QLabel(QStringLiteral("Port:"), m_logToolbar);
+    m_comPortLabel = new QLabel(QStringLiteral("&Port:"), m_logToolbar);
     m_comPortLabel->setObjectName(QStringLiteral("ComPortLabel"));
     m_comPortLabel->setContentsMargins(Margin, 0, Margin / 2, 0);
     m_comPortComboBox = new QComboBox(m_logToolbar);
     m_comPortComboBox->setObjectName(QStringLiteral("ComPortComboBox"));
     m_comPortComboBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_comPortLabel->setBuddy(m_comPortComboBox);
-    auto *stopAfterLabel = new QLabel(QStringLiteral("Stop After:"), m_logToolbar);
+    auto *stopAfterLabel = new QLabel(QStringLiteral("&Stop After:"), m_logToolbar);
     stopAfterLabel->setObjectName(QStringLiteral("StopAfterLabel"));
     stopAfterLabel->setContentsMargins(Margin * 3 / 2, 0, Margin / 2, 0);
     m_stopAfterComboBox = new QComboBox(m_logToolbar);
@@ -246,7 +246,7 @@ void MainWindow::buildChartFrame(QWidget *parent)
 
     m_chartControl = new ChartControl(*m_chartModel, m_chartFrame);
     m_chartToolbar = new ChartToolbar(*m_chartControl, m_chartFrame);
-    auto *periodLabel = new QLabel(QStringLiteral("Display Period:"), m_chartToolbar);
+    auto *periodLabel = new QLabel(QStringLiteral("&Display Period:"), m_chartToolbar);
     periodLabel->setObjectName(QStringLiteral("DisplayPeriodLabel"));
     periodLabel->setContentsMargins(Margin, 0, Margin / 2, 0);
     m_displayPeriodComboBox = new QComboBox(m_chartToolbar);
@@ -299,7 +299,6 @@ void MainWindow::wireParts()
     connect(m_sliderModel, &SliderModel::changed, this, &MainWindow::syncSliderFromModel);
     syncSliderFromModel();
     connect(m_chartSlider, &QSlider::valueChanged, this, &MainWindow::sliderChangedByUser);
-    connect(m_chartSlider, &QSlider::sliderReleased, this, [] { QToolTip::hideText(); });
 
     m_chartControl->setNotifier(m_notifier);
     m_chartControl->setRowCaption([this](qint32 row) {
@@ -355,14 +354,6 @@ void MainWindow::sliderChangedByUser(int value)
         return;
     m_sliderModel->setValue(value);
     m_processor->handleSliderMoved();
-    if (m_chartSlider->isSliderDown()) {
-        // The start sample and its time beside the thumb while it is dragged.
-        const QPoint at = m_chartSlider->mapToGlobal(QPoint(
-            QStyle::sliderPositionFromValue(m_chartSlider->minimum(), m_chartSlider->maximum(),
-                                            value, m_chartSlider->width()),
-            -m_chartSlider->height()));
-        QToolTip::showText(at, m_sliderModel->text(), m_chartSlider);
-    }
 }
 
 void MainWindow::displayPeriodChanged(int index)

@@ -29,6 +29,10 @@ QAction *KeyedToolbar::addButton(const QString &key, const QString &toolTip,
     action->setCheckable(checkable);
     m_buttons.insert(key, action);
     setImage(key, imageKey);
+    // A toolbar's buttons take no focus by default; these are reached with Tab like any other
+    // control, and Space presses them.
+    if (QWidget *widget = widgetForAction(action))
+        widget->setFocusPolicy(Qt::TabFocus);
     connect(action, &QAction::triggered, this, [this, key] { Q_EMIT buttonClicked(key); });
     return action;
 }

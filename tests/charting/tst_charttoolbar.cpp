@@ -174,7 +174,11 @@ private Q_SLOTS:
         QFETCH(bool, largeStats);
         Fixture f;
         QCOMPARE(f.toolbar.menuEntry(key)->text(), text);
+        QVERIFY(f.toolbar.menuEntry(QStringLiteral("GraphLine"))->isChecked());
         f.choose(key);
+        // The menu marks the chosen type, and only it.
+        for (QAction *entry : f.toolbar.graphTypeMenu()->actions())
+            QCOMPARE(entry->isChecked(), entry->objectName() == key);
         QCOMPARE(f.toolbar.imageKey(QStringLiteral("GraphType")), key);
         QCOMPARE(f.button(QStringLiteral("GraphType"))->toolTip(),
                  QStringLiteral("Graph Type: ") + text);
@@ -288,8 +292,9 @@ private Q_SLOTS:
     void unknownMenuKeyChangesNothing()
     {
         Fixture f;
-        f.choose(QStringLiteral("GraphStep"));
+        QVERIFY(f.toolbar.ChartToolbar_ButtonMenuClick(QStringLiteral("GraphStep")));
         QVERIFY(!f.toolbar.ChartToolbar_ButtonMenuClick(QStringLiteral("GraphPie")));
+        QVERIFY(f.toolbar.menuEntry(QStringLiteral("GraphStep"))->isChecked());
         QCOMPARE(f.toolbar.imageKey(QStringLiteral("GraphType")), QStringLiteral("GraphStep"));
         QCOMPARE(f.button(QStringLiteral("GraphType"))->toolTip(),
                  QStringLiteral("Graph Type: Step"));

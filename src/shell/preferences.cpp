@@ -13,14 +13,13 @@
 #include "shell/recordingcontroller.h"
 #include "shell/splitter.h"
 #include "shell/statuspanels.h"
+#include "shell/windowplacement.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QLineEdit>
-#include <QScreen>
 
 #include <cmath>
 
@@ -210,21 +209,19 @@ void Preferences::applyWindowPlacement()
     const QString text = stored.isValid() ? stored.toString() : QString();
     const std::optional<QRect> placement = parseWindowPosition(text);
 
-    QScreen *screen = m_window.screen() ? m_window.screen() : QGuiApplication::primaryScreen();
-    const QRect screenArea = screen ? screen->geometry() : QRect();
+    const WindowPlacement screens(m_window.environment().screenAreas);
+    const QMargins frame = WindowPlacement::frameMargins(m_window);
     const auto centre = [&] {
+        const QRect area = screens.areas().value(0);
         const QSize size = m_window.size();
-        m_window.move(screenArea.x() + (screenArea.width() - size.width()) / 2,
-                      screenArea.y() + (screenArea.height() - size.height()) / 3);
+        m_window.move(area.x() + (area.width() - size.width()) / 2,
+                      area.y() + (area.height() - size.height()) / 3);
     };
 
     if (placement) {
         m_window.resize(placement->size());
         // A placement left behind on a screen that is no longer there is centred instead.
-        bool visible = false;
-        for (QScreen *each : QGuiApplication::screens())
-            visible = visible || each->geometry().intersects(*placement);
-        if (visible || QGuiApplication::screens().isEmpty())
+        if (screens.isVisible(QRect(placement->topLeft(), placement->size().grownBy(frame))))
             m_window.move(placement->topLeft());
         else
             centre();
@@ -232,6 +229,12 @@ void Preferences::applyWindowPlacement()
         centre();
     }
     // Absent, or four fields that are not all numbers: the window stays as it was built.
+
+    // Then all of it on one screen: the built size can be larger than a small or scaled screen,
+    // and a placement can come from a larger screen or another arrangement of them.
+    const QRect fit = screens.fitted(QRect(m_window.pos(), m_window.size().grownBy(frame)));
+    m_window.resize(fit.size().shrunkBy(frame));
+    m_window.move(fit.topLeft());
 
     const std::optional<int> state = wholeNumber(read(QStringLiteral("WindowState"), 0));
     if (state && *state == StateMaximised)

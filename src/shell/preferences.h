@@ -47,7 +47,8 @@ public:
     void ReadPortOverrides(PortMap &portMap);
 
     /// Loads the window: fills the lists, probes the ports, applies every stored preference,
-    /// resets the samples, sets the control states and starts `LoadLogStartTimer`. The bar
+    /// resets the samples, sets the control states and starts `LoadLogStartTimer`. The window,
+    /// as built or as stored, is then made to fit wholly on one screen's available area. The bar
     /// position is applied when the window is first shown, once its layout has a size.
     void Form_Load();
     /// The one-shot timer (100 ms) started at the end of `Form_Load`.

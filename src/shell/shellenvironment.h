@@ -4,7 +4,9 @@
 #include "acquisition/usbidentity.h"
 #include "common/clock.h"
 
+#include <QList>
 #include <QLocale>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -32,6 +34,9 @@ struct ShellEnvironment
     /// The USB identity of serial devices, to find a unit that came back under another name;
     /// null means the system's (QSerialPortInfo).
     const DeviceIdentities *identities = nullptr;
+    /// The available area of each screen, the primary first, that the window is kept on; null
+    /// means the system's screens.
+    std::function<QList<QRect>()> screenAreas;
     /// Where failures are reported; null means message boxes over the main window.
     Notifier *notifier = nullptr;
     /// Where questions are asked; null means modal message boxes over the main window.

@@ -343,7 +343,7 @@ private Q_SLOTS:
         } else if (placement == QStringLiteral("built")) {
             QCOMPARE(shown, built);
         } else {
-            const QRect screen = window.screen()->geometry();
+            const QRect screen = m_fixture->screenAreas.first();
             const QSize size = storedSize
                                    ? QSize(9000 * dpi / 1440, 6000 * window.logicalDpiY() / 1440)
                                    : built.size();
@@ -351,6 +351,36 @@ private Q_SLOTS:
             QCOMPARE(shown.topLeft(), QPoint(screen.x() + (screen.width() - size.width()) / 2,
                                              screen.y() + (screen.height() - size.height()) / 3));
         }
+    }
+
+    void placementFitsTheScreen_data()
+    {
+        // The window must lie wholly on the last screen.
+        QTest::addColumn<QList<QRect>>("screens");
+        QTest::addColumn<QString>("text"); // stored, in twips: 15 a pixel
+        QTest::addColumn<bool>("sizeKept");
+        const QRect screen(0, 0, 1400, 900);
+        // 1400 × 900 at a scale factor of 1.5, less a panel.
+        QTest::newRow("first run, scaled") << QList{QRect(0, 0, 933, 570)} << QString() << false;
+        QTest::newRow("larger") << QList{screen} << "0,0,30000,30000" << false;
+        QTest::newRow("off the right edge") << QList{screen} << "18000,3000,9000,6000" << true;
+        QTest::newRow("a screen on the left")
+            << QList{screen, QRect(-1280, 0, 1280, 1024)} << "-15000,3000,9000,6000" << true;
+    }
+
+    void placementFitsTheScreen()
+    {
+        QFETCH(QList<QRect>, screens);
+        QFETCH(QString, text);
+        QFETCH(bool, sizeKept);
+        m_fixture->screenAreas = screens;
+        if (!text.isNull())
+            store(QStringLiteral("WindowPosition"), text);
+        MainWindow window(m_fixture->environment());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(screens.last().contains(window.frameGeometry()));
+        QCOMPARE(window.size() == QSize(600, 400), sizeKept);
     }
 
     void closingDuringARecordingWritesTheSummaryFirst()

@@ -36,6 +36,7 @@ struct ShellFixture
         environment.locale = QLocale(QStringLiteral("en_GB"));
         environment.notifier = &notifier;
         environment.prompter = &prompter;
+        environment.screenAreas = [this] { return screenAreas; };
         return environment;
     }
 
@@ -51,6 +52,8 @@ struct ShellFixture
     FixedClock clock{frozenTime()};
     RecordingNotifier notifier;
     ScriptedPrompter prompter;
+    /// One 1400 × 900 screen, whatever screen the tests run on.
+    QList<QRect> screenAreas{QRect(0, 0, 1400, 900)};
     std::unique_ptr<CounterSimulator> unit;
     bool unitOpened = false;
 };

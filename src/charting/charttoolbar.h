@@ -36,8 +36,9 @@ public:
     /// includes or excludes a series, switches a statistic line, or asks for the demonstration
     /// data to be loaded or cleared. Other buttons do nothing.
     void ChartToolbar_ButtonClick(QAction *button);
-    /// Handles the choice of a chart type menu entry: the `GraphType` button takes its image key
-    /// and its name in the tooltip, the chart its type, stacking and projection, and the statistic
+    /// Handles the choice of a chart type menu entry: the entry is checked (the menu's entries
+    /// are exclusive), the `GraphType` button takes its image key and its name in the tooltip,
+    /// the chart its type, stacking and projection, and the statistic
     /// buttons are enabled where the type can show the lines. Returns false, changing nothing, for
     /// a key that is not in the menu (a stored setting that no longer fits).
     bool ChartToolbar_ButtonMenuClick(const QString &entryKey);

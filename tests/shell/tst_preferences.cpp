@@ -300,87 +300,53 @@ private Q_SLOTS:
         QVERIFY(m_fixture->notifier.messages.isEmpty());
     }
 
-    void windowPositionFallbacks_data()
+    void windowPlacement_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("placement");
-        QTest::addColumn<bool>("storedSize");
-        QTest::newRow("four numbers") << "1500,750,9000,6000"
-                                      << "stored" << true;
-        QTest::newRow("three fields") << "1500,750,9000"
-                                      << "centred" << false;
-        QTest::newRow("five fields") << "1500,750,9000,6000,1"
-                                     << "centred" << false;
-        QTest::newRow("empty") << ""
-                               << "centred" << false;
-        QTest::newRow("a field not a number") << "1500,left,9000,6000"
-                                              << "built" << false;
-        QTest::newRow("no size") << "1500,750,0,6000"
-                                 << "built" << false;
+        QTest::addColumn<QList<QRect>>("screens"); // the window lies wholly on the last
+        QTest::addColumn<QString>("text");         // in twips: 15 a pixel at 96 dots per inch
+        // Position and size; a position of 0,0: wherever fitting put it; null: only fitted.
+        QTest::addColumn<QRect>("shown");
+        const QList<QRect> screen{QRect(0, 0, 1400, 900)};
+        // The built size, centred, a third of the free height from the top.
+        const QRect centred(210, 60, 980, 720);
+        const QRect built(0, 0, 980, 720);
+        const QRect stored(100, 50, 600, 400);
+        QTest::newRow("four numbers") << screen << "1500,750,9000,6000" << stored;
+        QTest::newRow("three fields") << screen << "1500,750,9000" << centred;
+        QTest::newRow("five fields") << screen << "1500,750,9000,6000,1" << centred;
+        QTest::newRow("empty") << screen << "" << centred;
+        QTest::newRow("a field not a number") << screen << "1500,left,9000,6000" << built;
+        QTest::newRow("no size") << screen << "1500,750,0,6000" << built;
         // A placement on a screen that has gone keeps its size and comes back to this screen.
-        QTest::newRow("on no screen") << "-900000,-900000,9000,6000"
-                                      << "centred" << true;
+        QTest::newRow("on no screen")
+            << screen << "-900000,-900000,9000,6000" << QRect(400, 166, 600, 400);
+        QTest::newRow("larger than the screen") << screen << "0,0,30000,30000" << QRect();
+        QTest::newRow("off the right edge")
+            << screen << "18000,3000,9000,6000" << QRect(0, 0, 600, 400);
+        QTest::newRow("on a screen on the left")
+            << QList{screen[0], QRect(-1280, 0, 1280, 1024)} << "-15000,3000,9000,6000"
+            << QRect(0, 0, 600, 400);
+        // 1400 × 900 at a scale factor of 1.5, less a panel: the built size is too large.
+        QTest::newRow("first run, scaled") << QList{QRect(0, 0, 933, 570)} << QString() << QRect();
     }
 
-    void windowPositionFallbacks()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, placement);
-        QFETCH(bool, storedSize);
-
-        QRect built;
-        {
-            MainWindow window(m_fixture->environment());
-            built = QRect(window.pos(), window.size());
-        }
-        store(QStringLiteral("WindowPosition"), text);
-        MainWindow window(m_fixture->environment());
-        const QRect shown(window.pos(), window.size());
-        const int dpi = window.logicalDpiX();
-        if (placement == QStringLiteral("stored")) {
-            QCOMPARE(shown, QRect(1500 * dpi / 1440, 750 * dpi / 1440, 9000 * dpi / 1440,
-                                  6000 * dpi / 1440));
-        } else if (placement == QStringLiteral("built")) {
-            QCOMPARE(shown, built);
-        } else {
-            const QRect screen = m_fixture->screenAreas.first();
-            const QSize size = storedSize
-                                   ? QSize(9000 * dpi / 1440, 6000 * window.logicalDpiY() / 1440)
-                                   : built.size();
-            QCOMPARE(shown.size(), size);
-            QCOMPARE(shown.topLeft(), QPoint(screen.x() + (screen.width() - size.width()) / 2,
-                                             screen.y() + (screen.height() - size.height()) / 3));
-        }
-    }
-
-    void placementFitsTheScreen_data()
-    {
-        // The window must lie wholly on the last screen.
-        QTest::addColumn<QList<QRect>>("screens");
-        QTest::addColumn<QString>("text"); // stored, in twips: 15 a pixel
-        QTest::addColumn<bool>("sizeKept");
-        const QRect screen(0, 0, 1400, 900);
-        // 1400 × 900 at a scale factor of 1.5, less a panel.
-        QTest::newRow("first run, scaled") << QList{QRect(0, 0, 933, 570)} << QString() << false;
-        QTest::newRow("larger") << QList{screen} << "0,0,30000,30000" << false;
-        QTest::newRow("off the right edge") << QList{screen} << "18000,3000,9000,6000" << true;
-        QTest::newRow("a screen on the left")
-            << QList{screen, QRect(-1280, 0, 1280, 1024)} << "-15000,3000,9000,6000" << true;
-    }
-
-    void placementFitsTheScreen()
+    void windowPlacement()
     {
         QFETCH(QList<QRect>, screens);
         QFETCH(QString, text);
-        QFETCH(bool, sizeKept);
+        QFETCH(QRect, shown);
         m_fixture->screenAreas = screens;
         if (!text.isNull())
             store(QStringLiteral("WindowPosition"), text);
         MainWindow window(m_fixture->environment());
+        QCOMPARE(window.logicalDpiX(), 96);
+        if (shown.isValid())
+            QCOMPARE(window.size(), shown.size());
+        if (!shown.topLeft().isNull())
+            QCOMPARE(window.pos(), shown.topLeft());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(screens.last().contains(window.frameGeometry()));
-        QCOMPARE(window.size() == QSize(600, 400), sizeKept);
     }
 
     void closingDuringARecordingWritesTheSummaryFirst()

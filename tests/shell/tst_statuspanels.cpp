@@ -1,7 +1,8 @@
 #include "common/clock.h"
 #include "common/localeformats.h"
+#include "shell/mainwindow.h"
 #include "shell/statuspanels.h"
-#include "testsupport.h"
+#include "shellfixture.h"
 
 #include <QLabel>
 #include <QStatusBar>
@@ -121,23 +122,34 @@ private Q_SLOTS:
 
     void textsNeverOverlap_data()
     {
-        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("width"); // 0: the main window's own bar, the window at its smallest
         QTest::newRow("1400 wide") << 1400;
         QTest::newRow("a small window") << 500;
-        QTest::newRow("the smallest window") << 200;
+        QTest::newRow("a narrow bar") << 200;
+        QTest::newRow("the smallest window") << 0;
     }
 
     void textsNeverOverlap()
     {
         QFETCH(int, width);
-        m_panels->setText(QStringLiteral("NumSamples"),
-                          QStringLiteral("Samples received: 10,200  (on graph: 10,141 - 10,200)"));
-        m_panels->setText(QStringLiteral("Version"), QStringLiteral("Version 1.05"));
-        m_panels->ShowWaitingForData(true);
-        m_bar->resize(width, m_bar->sizeHint().height());
-        m_bar->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_bar.get()));
-        QTRY_COMPARE(m_bar->width(), width);
+        QStatusBar *bar = m_bar.get();
+        StatusPanels *panels = m_panels.get();
+        test::ShellFixture fixture;
+        std::unique_ptr<MainWindow> window;
+        if (width == 0) {
+            window = std::make_unique<MainWindow>(fixture.environment());
+            bar = window->statusBar();
+            panels = &window->statusPanels();
+        }
+        panels->setText(QStringLiteral("NumSamples"),
+                        QStringLiteral("Samples received: 10,200  (on graph: 10,141 - 10,200)"));
+        panels->setText(QStringLiteral("Version"), QStringLiteral("Version 1.05"));
+        panels->ShowWaitingForData(true);
+        bar->window()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(bar->window()));
+        const QSize size = window ? window->minimumSize() : QSize(width, bar->sizeHint().height());
+        bar->window()->resize(size);
+        QTRY_COMPARE(bar->window()->size(), size);
         QCoreApplication::sendPostedEvents();
 
         // From the most important text to the least: one shown in full means all before it are.
@@ -145,9 +157,9 @@ private Q_SLOTS:
         bool fullSoFar = true;
         QList<QRect> textRects;
         for (const QString &key : byImportance) {
-            const QLabel *label = m_panels->panel(key);
-            const QString shown = m_panels->shownText(key);
-            const bool full = shown == m_panels->text(key);
+            const QLabel *label = panels->panel(key);
+            const QString shown = panels->shownText(key);
+            const bool full = shown == panels->text(key);
             QVERIFY2(!full || fullSoFar,
                      qPrintable(key + QStringLiteral(" before a more important")));
             fullSoFar = full;
@@ -157,15 +169,15 @@ private Q_SLOTS:
             const int textWidth = label->fontMetrics().horizontalAdvance(shown);
             QVERIFY(textWidth <= label->contentsRect().width());
             if (!shown.isEmpty()) {
-                const QRect text(label->mapTo(m_bar.get(), label->contentsRect().topLeft()),
+                const QRect text(label->mapTo(bar, label->contentsRect().topLeft()),
                                  QSize(textWidth, label->contentsRect().height()));
-                QVERIFY(m_bar->rect().contains(text));
+                QVERIFY(bar->rect().contains(text));
                 textRects.append(text);
             }
         }
-        const QLabel *animations = m_panels->panel(QStringLiteral("Animations"));
+        const QLabel *animations = panels->panel(QStringLiteral("Animations"));
         if (animations->width() > 0)
-            textRects.append(QRect(animations->mapTo(m_bar.get(), QPoint()), animations->size()));
+            textRects.append(QRect(animations->mapTo(bar, QPoint()), animations->size()));
         for (qsizetype i = 0; i < textRects.size(); ++i) {
             for (qsizetype j = i + 1; j < textRects.size(); ++j)
                 QVERIFY(!textRects[i].intersects(textRects[j]));

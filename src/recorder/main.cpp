@@ -1,6 +1,8 @@
 // orvel-recorder: records a particle counter unit without a window (see man orvel-recorder).
 
+#include "common/clock.h"
 #include "common/signalnotifier.h"
+#include "recorder/recorder.h"
 #include "recorder/recorderoptions.h"
 
 #include <QCoreApplication>
@@ -12,6 +14,9 @@ using namespace orvel;
 
 int main(int argc, char *argv[])
 {
+    // A file-size limit reached while logging must be a write error the log writer reports,
+    // not a signal that ends the program and the recording with it.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("orvel-recorder"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ORVEL_VERSION));
@@ -32,15 +37,11 @@ int main(int argc, char *argv[])
         return RecorderOptions::ExitNormal;
     }
 
+    Recorder recorder(options, Clock::system());
     SignalNotifier stopSignals({SIGTERM, SIGINT, SIGHUP});
-    QObject::connect(&stopSignals, &SignalNotifier::signalled, &app,
-                     [&app](int) { app.exit(RecorderOptions::ExitNormal); });
-
-    out << "port: " << options.port() << "\nlog: " << options.logPath()
-        << "\nstop after: " << options.stopAfter() << "\nname: " << options.name()
-        << "\nmqtt: " << options.mqttBroker() << ' ' << options.mqttTopic()
-        << "\ndemo: " << options.demo() << "\ndownload history: " << options.downloadHistory()
-        << '\n';
-    out.flush();
-    return RecorderOptions::ExitNormal;
+    QObject::connect(&stopSignals, &SignalNotifier::signalled, &recorder, &Recorder::stop);
+    QObject::connect(&recorder, &Recorder::finished, &app, &QCoreApplication::exit);
+    if (!recorder.start())
+        return recorder.exitCode();
+    return app.exec();
 }

@@ -18,9 +18,9 @@ class RecorderOptions
 {
 public:
     /// The exit statuses of orvel-recorder.
-    static constexpr int ExitNormal = 0;     ///< Stopped by a signal, --stop-after, or done.
-    static constexpr int ExitPortFailed = 1; ///< The port cannot be opened at start.
-    static constexpr int ExitBadOptions = 2; ///< The command line is wrong.
+    static constexpr int ExitNormal = 0;      ///< Stopped by a signal, --stop-after, or done.
+    static constexpr int ExitStartFailed = 1; ///< The recording (or download) cannot start.
+    static constexpr int ExitBadOptions = 2;  ///< The command line is wrong.
 
     /// Parses `arguments`, the program's name first. False with `error()` set when they are
     /// wrong; true also for --help and --version, which `helpRequested()` and

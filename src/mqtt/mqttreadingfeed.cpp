@@ -1,0 +1,20 @@
+#include "mqtt/mqttreadingfeed.h"
+
+#include "charting/sampleprocessor.h"
+#include "mqtt/mqttpublisher.h"
+
+namespace orvel {
+
+MqttReadingFeed::MqttReadingFeed(SampleProcessor &processor, MqttPublisher &publisher,
+                                 QObject *parent)
+    : QObject(parent)
+{
+    connect(&processor, &SampleProcessor::sampleLogged, this,
+            [&processor, &publisher](qint32 number, qint32 small, qint32 large,
+                                     const QDateTime &time, const QString &) {
+                if (processor.IsRecording())
+                    publisher.publishReading(number, small, large, time);
+            });
+}
+
+} // namespace orvel

@@ -99,7 +99,9 @@ bool Recorder::startDownload(int portNumber)
 {
     m_download = std::make_unique<HistoryDownload>(m_portMap, m_console);
     m_download->setCommPort(portNumber);
-    connect(m_download.get(), &HistoryDownload::ended, this, &Recorder::downloadEnded);
+    // The end is told while the last lines are being parsed: take the text once they are in.
+    connect(m_download.get(), &HistoryDownload::ended, this, &Recorder::downloadEnded,
+            Qt::QueuedConnection);
     connect(m_download.get(), &HistoryDownload::progressChanged, this, [this] {
         if (m_download->state() == HistoryDownload::State::Interrupted) {
             m_console.showError(QStringLiteral("The history download was interrupted; nothing "

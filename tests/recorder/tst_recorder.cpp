@@ -1,0 +1,262 @@
+#include "countersimulator.h"
+#include "mqtt/mqttsettings.h"
+#include "recording/loglock.h"
+#include "settings/portoverrides.h"
+#include "settings/regobject.h"
+#include "testbroker.h"
+#include "testsubscriber.h"
+#include "testsupport.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+
+#include <signal.h>
+
+using namespace orvel;
+
+namespace {
+
+constexpr int Timeout = 30000;
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Standard output with the log's line ends.
+QByteArray crlf(QByteArray text)
+{
+    return text.replace("\n", "\r\n");
+}
+
+// The payloads without repeats: a message published while the subscription was being made
+// arrives both live and retained.
+QList<QByteArray> distinct(QList<QByteArray> payloads)
+{
+    payloads.erase(std::unique(payloads.begin(), payloads.end()), payloads.end());
+    return payloads;
+}
+
+// The rows of a log text: the lines that start with two counts and a tab.
+QStringList rows(const QByteArray &text)
+{
+    QStringList result;
+    for (const QString &line : QString::fromUtf8(text).split(QStringLiteral("\r\n")))
+        if (!line.isEmpty() && line.at(0).isDigit() && line.count(u'\t') == 2)
+            result.append(line);
+    return result;
+}
+
+// The real orvel-recorder, with the settings store in a folder of its own.
+struct RecorderProcess : QObject
+{
+    explicit RecorderProcess(const QString &configFolder)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configFolder);
+        process.setProcessEnvironment(environment);
+        connect(&process, &QProcess::readyReadStandardOutput, this,
+                [this] { out += process.readAllStandardOutput(); });
+        connect(&process, &QProcess::readyReadStandardError, this,
+                [this] { err += process.readAllStandardError(); });
+    }
+    ~RecorderProcess() override
+    {
+        process.kill();
+        process.waitForFinished();
+    }
+    void start(const QStringList &arguments) { process.start(ORVEL_RECORDER, arguments); }
+    bool finished() const { return process.state() == QProcess::NotRunning; }
+    void signal(int number) { ::kill(pid_t(process.processId()), number); }
+    QProcess process;
+    QByteArray out;
+    QByteArray err;
+};
+
+} // namespace
+
+class TestRecorder : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_unit = std::make_unique<CounterSimulator>();
+        QVERIFY(m_dir->isValid());
+        QVERIFY2(m_unit->open(), qPrintable(m_unit->errorString()));
+        m_log = m_dir->filePath(QStringLiteral("log.txt"));
+    }
+
+    void records_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("stopSignal"); // 0: --stop-after ends it
+        QTest::addColumn<bool>("badLine");
+        QTest::newRow("stop after 3") << QStringList{"--stop-after", "3"} << 0 << false;
+        QTest::newRow("SIGTERM, a bad line") << QStringList{} << SIGTERM << true;
+        QTest::newRow("SIGINT") << QStringList{} << SIGINT << false;
+        QTest::newRow("COM3 of the port map") << QStringList{"--stop-after", "2"} << 0 << false;
+    }
+
+    void records()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(int, stopSignal);
+        QFETCH(bool, badLine);
+        QString port = m_unit->devicePath();
+        if (QByteArray(QTest::currentDataTag()).startsWith("COM3")) {
+            RegObject store(m_dir->path());
+            QVERIFY(PortOverrides::write(store, 3, port));
+            port = QStringLiteral("COM3");
+        }
+        RecorderProcess recorder(m_dir->path());
+        recorder.start(QStringList{"--port", port, "--log", m_log} + options);
+        m_unit->startStream(100, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(rows(crlf(recorder.out)).size() >= 2, Timeout);
+        if (badLine) {
+            m_unit->sendRaw("12;3\r\n");
+            QTRY_VERIFY_WITH_TIMEOUT(recorder.err.contains("12;3"), Timeout);
+            QTRY_VERIFY_WITH_TIMEOUT(rows(crlf(recorder.out)).size() >= 4, Timeout);
+        }
+        if (stopSignal)
+            recorder.signal(stopSignal);
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.finished(), Timeout);
+        QCOMPARE(recorder.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(recorder.process.exitCode(), 0);
+
+        // Standard output is the log, line for line; the summary counts every row.
+        const QByteArray log = fileBytes(m_log);
+        QCOMPARE(crlf(recorder.out), log);
+        const QStringList logged = rows(log);
+        if (!stopSignal)
+            QCOMPARE(logged.size(), options.last().toInt());
+        QVERIFY(log.startsWith("Small\tLarge\tDate/Time\r\n"));
+        QVERIFY(
+            log.contains(QStringLiteral("Number of samples : %1\r\n").arg(logged.size()).toUtf8()));
+        QVERIFY(log.endsWith("------ End Summary -------\r\n\r\n"));
+        QCOMPARE(recorder.err.isEmpty(), !badLine);
+    }
+
+    void publishes_data()
+    {
+        QTest::addColumn<bool>("brokerUpAtStart");
+        QTest::addColumn<bool>("fromStore");
+        QTest::newRow("broker up, --mqtt") << true << false;
+        QTest::newRow("broker up later, from the settings") << false << true;
+    }
+
+    void publishes()
+    {
+        QFETCH(bool, brokerUpAtStart);
+        QFETCH(bool, fromStore);
+        TestBroker broker;
+        std::unique_ptr<TestSubscriber> subscriber;
+        if (brokerUpAtStart) {
+            QVERIFY2(broker.start(), qPrintable(broker.output()));
+            subscriber = std::make_unique<TestSubscriber>(broker.port());
+        }
+        QStringList options{"--port", m_unit->devicePath(), "--log", m_log, "--name", "Bench Unit"};
+        if (fromStore) {
+            RegObject store(m_dir->path());
+            store.RegWrite(RegObject::CurrentUser, MqttSettings::Key, QStringLiteral("Broker"),
+                           broker.url(), RegObject::RegSz);
+        } else {
+            options += QStringList{"--mqtt", broker.url()};
+        }
+        RecorderProcess recorder(m_dir->path());
+        recorder.start(options);
+        m_unit->startStream(100, 0);
+        if (!brokerUpAtStart) {
+            // Started between two attempts (1 s apart at first), so no reading is missed.
+            QTRY_VERIFY_WITH_TIMEOUT(recorder.err.contains("cannot reach the broker"), Timeout);
+            QVERIFY2(broker.start(), qPrintable(broker.output()));
+            subscriber = std::make_unique<TestSubscriber>(broker.port());
+        }
+        QVERIFY(subscriber->isSubscribed());
+        const QString prefix = QStringLiteral("orvel/bench-unit");
+        QTRY_VERIFY_WITH_TIMEOUT(subscriber->payloads(prefix + "/state").size() >= 3, Timeout);
+        recorder.signal(SIGTERM);
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.finished(), Timeout);
+        QCOMPARE(recorder.process.exitCode(), 0);
+
+        // One state per logged row, in order, with the row's counts.
+        const QStringList logged = rows(fileBytes(m_log));
+        const QList<QByteArray> states = distinct(subscriber->payloads(prefix + "/state"));
+        QCOMPARE(states.size(), logged.size());
+        for (int n = 0; n < states.size(); ++n) {
+            const QJsonObject state = QJsonDocument::fromJson(states.at(n)).object();
+            const QStringList fields = logged.at(n).split(u'\t');
+            QCOMPARE(state.value("sample").toInt(), n + 1);
+            QCOMPARE(state.value("small").toInt(), fields.at(0).toInt());
+            QCOMPARE(state.value("large").toInt(), fields.at(1).toInt());
+        }
+        QCOMPARE(distinct(subscriber->payloads(prefix + "/status")),
+                 (QList<QByteArray>{"online", "offline"}));
+        const QJsonObject config =
+            QJsonDocument::fromJson(
+                subscriber->payloads("homeassistant/sensor/orvel_bench_unit_large/config").value(0))
+                .object();
+        QCOMPARE(config.value("state_topic").toString(), prefix + "/state");
+        QCOMPARE(config.value("device").toObject().value("model").toString(), "orvel-recorder");
+    }
+
+    void failedStartLosesNothing_data()
+    {
+        QTest::addColumn<bool>("portMissing");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing port") << true << "there is no device";
+        QTest::newRow("locked log") << false << "is being recorded by";
+    }
+
+    void failedStartLosesNothing()
+    {
+        QFETCH(bool, portMissing);
+        QFETCH(QString, message);
+        const QByteArray old = "Small\tLarge\tDate/Time\r\n1200\t300\t5 Dec 2026 07:50:20\r\n";
+        QFile file(m_log);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+        file.close();
+        LogLock lock;
+        QVERIFY(portMissing || lock.acquire(m_log));
+
+        RecorderProcess recorder(m_dir->path());
+        const QString port = portMissing ? test::absentDevicePath() : m_unit->devicePath();
+        recorder.start({"--port", port, "--log", m_log, "--mqtt", "mqtt://127.0.0.1:1"});
+        m_unit->startStream(100, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.finished(), Timeout);
+        QCOMPARE(recorder.process.exitCode(), 1);
+        QVERIFY2(recorder.err.startsWith("orvel-recorder: ") && recorder.err.count('\n') == 1 &&
+                     recorder.err.contains(message.toUtf8()),
+                 recorder.err.constData());
+        QCOMPARE(fileBytes(m_log), old);
+        QVERIFY(recorder.out.isEmpty());
+    }
+
+    void downloadsHistory()
+    {
+        RecorderProcess recorder(m_dir->path());
+        recorder.start({"--port", m_unit->devicePath(), "--log", m_log, "--download-history"});
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.finished(), Timeout);
+        QCOMPARE(recorder.process.exitCode(), 0);
+        const QByteArray log = fileBytes(m_log);
+        QVERIFY2(log.startsWith("----------------\r\nDownload History\r\n"), log.constData());
+        QVERIFY(log.contains("1200\t300\r\n400\t500\r\n104300\t19700\r\n"));
+        QCOMPARE(crlf(recorder.out), log);
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<CounterSimulator> m_unit;
+    QString m_log;
+};
+
+QTEST_GUILESS_MAIN(TestRecorder)
+#include "tst_recorder.moc"

@@ -210,32 +210,41 @@ private Q_SLOTS:
 
     void failedStartLosesNothing_data()
     {
-        QTest::addColumn<bool>("portMissing");
+        QTest::addColumn<QString>("port"); // "unit": the simulator's terminal
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing port") << true << "there is no device";
-        QTest::newRow("locked log") << false << "is being recorded by";
+        QTest::newRow("missing port")
+            << test::absentDevicePath() << false << 1 << "there is no device";
+        QTest::newRow("locked log") << "unit" << true << 1 << "is being recorded by";
+        QTest::newRow("bad option") << "COM99" << false << 2 << "--port takes COM1 to COM16";
     }
 
     void failedStartLosesNothing()
     {
-        QFETCH(bool, portMissing);
+        QFETCH(QString, port);
+        QFETCH(bool, locked);
+        QFETCH(int, exitCode);
         QFETCH(QString, message);
         const QByteArray old = "Small\tLarge\tDate/Time\r\n1200\t300\t5 Dec 2026 07:50:20\r\n";
         QFile file(m_log);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
         file.close();
         LogLock lock;
-        QVERIFY(portMissing || lock.acquire(m_log));
+        QVERIFY(!locked || lock.acquire(m_log));
 
         RecorderProcess recorder(m_dir->path());
-        const QString port = portMissing ? test::absentDevicePath() : m_unit->devicePath();
+        if (port == "unit")
+            port = m_unit->devicePath();
         recorder.start({"--port", port, "--log", m_log, "--mqtt", "mqtt://127.0.0.1:1"});
         m_unit->startStream(100, 0);
         QTRY_VERIFY_WITH_TIMEOUT(recorder.finished(), Timeout);
-        QCOMPARE(recorder.process.exitCode(), 1);
-        QVERIFY2(recorder.err.startsWith("orvel-recorder: ") && recorder.err.count('\n') == 1 &&
-                     recorder.err.contains(message.toUtf8()),
+        QCOMPARE(recorder.process.exitCode(), exitCode);
+        // One line that says why; bad options add the usage.
+        const QByteArray first = recorder.err.left(recorder.err.indexOf('\n'));
+        QVERIFY2(first.startsWith("orvel-recorder: ") && first.contains(message.toUtf8()),
                  recorder.err.constData());
+        QCOMPARE(recorder.err.contains("Usage: "), exitCode == 2);
         QCOMPARE(fileBytes(m_log), old);
         QVERIFY(recorder.out.isEmpty());
     }

@@ -1,6 +1,5 @@
 #include "recorder/recorderoptions.h"
 
-#include <QProcess>
 #include <QTest>
 
 using namespace orvel;
@@ -59,9 +58,6 @@ private Q_SLOTS:
         const QStringList log{"--log", "a.txt"};
         QTest::newRow("nothing") << QStringList{} << "--port is missing";
         QTest::newRow("no log") << port << "--log is missing";
-        QTest::newRow("unknown option")
-            << port + log + QStringList{"--baud", "9600"} << "Unknown option 'baud'";
-        QTest::newRow("value missing") << log + QStringList{"--port"} << "Missing value";
         QTest::newRow("relative device")
             << QStringList{"--port", "ttyUSB0"} + log << "absolute device path";
         QTest::newRow("COM17") << QStringList{"--port", "COM17"} + log << "COM1 to COM16";
@@ -90,28 +86,6 @@ private Q_SLOTS:
         QVERIFY(!options.parse(QStringList{"orvel-recorder"} + arguments));
         QVERIFY2(options.error().contains(error), qPrintable(options.error()));
         QVERIFY(options.usage().contains("--download-history"));
-    }
-
-    void programExitsWithUsage_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exitCode");
-        QTest::newRow("bad") << QStringList{"--port", "COM99", "--log", "a"} << 2;
-        QTest::newRow("help") << QStringList{"--help"} << 0;
-    }
-
-    void programExitsWithUsage()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, exitCode);
-        QProcess recorder;
-        recorder.start(QStringLiteral(ORVEL_RECORDER), arguments);
-        QVERIFY(recorder.waitForFinished(10000));
-        QCOMPARE(recorder.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(recorder.exitCode(), exitCode);
-        const QByteArray text =
-            exitCode == 0 ? recorder.readAllStandardOutput() : recorder.readAllStandardError();
-        QVERIFY2(text.contains("Usage: "), text.constData());
     }
 };
 

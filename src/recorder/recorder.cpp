@@ -23,7 +23,6 @@ Recorder::Recorder(const RecorderOptions &options, const Clock &clock, const QSt
 {
     m_chart.setColumnCount(2);
     m_log.setPane(&m_console);
-    m_processor.ProcessSample(SampleReset);
     connect(&m_session, &RecordingSession::stopped, this, &Recorder::sessionStopped);
     connect(&m_publisher, &MqttPublisher::errorOccurred, this,
             [this](const QString &message) { m_console.showError(message); });

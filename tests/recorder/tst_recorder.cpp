@@ -99,19 +99,25 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<int>("stopSignal"); // 0: --stop-after ends it
-        QTest::addColumn<bool>("badLine");
-        QTest::newRow("stop after 3") << QStringList{"--stop-after", "3"} << 0 << false;
-        QTest::newRow("SIGTERM, a bad line") << QStringList{} << SIGTERM << true;
-        QTest::newRow("SIGINT") << QStringList{} << SIGINT << false;
-        QTest::newRow("COM3 of the port map") << QStringList{"--stop-after", "2"} << 0 << false;
+        QTest::addColumn<QString>("trouble");
+        QTest::newRow("stop after 3") << QStringList{"--stop-after", "3"} << 0 << "";
+        QTest::newRow("SIGTERM, a bad line") << QStringList{} << SIGTERM << "bad line";
+        QTest::newRow("SIGINT, a lost port") << QStringList{} << SIGINT << "lost port";
+        QTest::newRow("COM3 of the port map") << QStringList{"--stop-after", "2"} << 0 << "";
     }
 
     void records()
     {
         QFETCH(QStringList, options);
         QFETCH(int, stopSignal);
-        QFETCH(bool, badLine);
+        QFETCH(QString, trouble);
         QString port = m_unit->devicePath();
+        // The unit behind a link, as in /dev/serial/by-id: it comes back as another terminal.
+        const QString link = m_dir->filePath(QStringLiteral("unit"));
+        if (trouble == "lost port") {
+            QVERIFY(QFile::link(port, link));
+            port = link;
+        }
         if (QByteArray(QTest::currentDataTag()).startsWith("COM3")) {
             RegObject store(m_dir->path());
             QVERIFY(PortOverrides::write(store, 3, port));
@@ -121,10 +127,19 @@ private Q_SLOTS:
         recorder.start(QStringList{"--port", port, "--log", m_log} + options);
         m_unit->startStream(100, 0);
         QTRY_VERIFY_WITH_TIMEOUT(rows(crlf(recorder.out)).size() >= 2, Timeout);
-        if (badLine) {
+        if (trouble == "bad line") {
             m_unit->sendRaw("12;3\r\n");
             QTRY_VERIFY_WITH_TIMEOUT(recorder.err.contains("12;3"), Timeout);
             QTRY_VERIFY_WITH_TIMEOUT(rows(crlf(recorder.out)).size() >= 4, Timeout);
+        } else if (trouble == "lost port") {
+            m_unit = std::make_unique<CounterSimulator>();
+            QTRY_VERIFY_WITH_TIMEOUT(recorder.out.contains("went away"), Timeout);
+            QVERIFY(m_unit->open() && QFile::remove(link) &&
+                    QFile::link(m_unit->devicePath(), link));
+            m_unit->startStream(100, 0);
+            QTRY_VERIFY_WITH_TIMEOUT(recorder.out.contains("is back"), Timeout);
+            const qsizetype before = rows(crlf(recorder.out)).size();
+            QTRY_VERIFY_WITH_TIMEOUT(rows(crlf(recorder.out)).size() >= before + 2, Timeout);
         }
         if (stopSignal)
             recorder.signal(stopSignal);
@@ -142,7 +157,7 @@ private Q_SLOTS:
         QVERIFY(
             log.contains(QStringLiteral("Number of samples : %1\r\n").arg(logged.size()).toUtf8()));
         QVERIFY(log.endsWith("------ End Summary -------\r\n\r\n"));
-        QCOMPARE(recorder.err.isEmpty(), !badLine);
+        QCOMPARE(recorder.err.isEmpty(), trouble.isEmpty());
     }
 
     void publishes_data()

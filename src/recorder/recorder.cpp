@@ -27,9 +27,24 @@ Recorder::Recorder(const RecorderOptions &options, const Clock &clock, const QSt
     connect(&m_publisher, &MqttPublisher::errorOccurred, this,
             [this](const QString &message) { m_console.showError(message); });
     connect(&m_publisher, &MqttPublisher::stopped, this, [this] { finish(m_exitCode); });
+    // While the recording ends, the last readings are given a moment to be acknowledged.
+    connect(&m_publisher, &MqttPublisher::readingDelivered, this, [this] {
+        if (m_session.state() == RecordingSession::State::Idle && m_publishing &&
+            m_publisher.queuedReadings() == 0)
+            stopPublishing();
+    });
+    connect(&m_publisher, &MqttPublisher::disconnected, this, [this] {
+        if (m_session.state() == RecordingSession::State::Idle && m_publishing)
+            stopPublishing();
+    });
     m_brokerWait.setSingleShot(true);
-    m_brokerWait.setInterval(MqttPublisher::StopTimeout + 1000);
-    connect(&m_brokerWait, &QTimer::timeout, this, [this] { finish(m_exitCode); });
+    m_brokerWait.setInterval(MqttPublisher::StopTimeout);
+    connect(&m_brokerWait, &QTimer::timeout, this, [this] {
+        if (m_publisherStopping)
+            finish(m_exitCode);
+        else
+            stopPublishing();
+    });
 }
 
 Recorder::~Recorder() = default;
@@ -157,8 +172,18 @@ void Recorder::sessionStopped()
         finish(RecorderOptions::ExitNormal);
         return;
     }
-    // The publisher's own stop is bounded; this wait is the last word should it not answer.
     m_brokerWait.start();
+    if (!m_publisher.isConnected() || m_publisher.queuedReadings() == 0)
+        stopPublishing();
+}
+
+void Recorder::stopPublishing()
+{
+    if (m_publisherStopping)
+        return;
+    m_publisherStopping = true;
+    // The publisher's own stop is bounded; the wait is the last word should it not answer.
+    m_brokerWait.start(MqttPublisher::StopTimeout + 1000);
     m_publisher.stop();
 }
 

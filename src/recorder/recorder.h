@@ -45,8 +45,9 @@ public:
     /// on standard error, nothing was written, and `exitCode()` is the program's status.
     bool start();
     /// Ends the recording through the session's one stop path (the summary, the log closed),
-    /// then publishes "offline" and waits for the broker, at most a few seconds; `finished`
-    /// follows. Called again while that wait runs, it finishes at once.
+    /// then waits for the broker to acknowledge the last readings and publishes "offline", each
+    /// wait at most a few seconds; `finished` follows. Called again while that wait runs, it
+    /// finishes at once.
     void stop();
 
     int exitCode() const { return m_exitCode; }
@@ -63,6 +64,7 @@ private:
     bool startDownload(int portNumber);
     void downloadEnded();
     void sessionStopped();
+    void stopPublishing();
     void finish(int exitCode);
 
     RecorderOptions m_options;
@@ -82,6 +84,7 @@ private:
     std::unique_ptr<HistoryDownload> m_download;
     QTimer m_brokerWait;
     bool m_publishing = false;
+    bool m_publisherStopping = false;
     bool m_silenceReported = false;
     bool m_finished = false;
     int m_exitCode = RecorderOptions::ExitNormal;

@@ -47,7 +47,13 @@ Recorder::Recorder(const RecorderOptions &options, const Clock &clock, const QSt
     });
 }
 
-Recorder::~Recorder() = default;
+Recorder::~Recorder()
+{
+    // A recording still running ends with its summary here, before the parts it uses go; the
+    // publisher is gone by the time the session would tell of it.
+    m_session.disconnect(this);
+    m_session.stop();
+}
 
 bool Recorder::start()
 {

@@ -39,6 +39,7 @@ class Recorder : public QObject
 public:
     Recorder(const RecorderOptions &options, const Clock &clock, const QString &configFolder = {},
              QObject *parent = nullptr);
+    /// Ends a recording still running, with its summary (nothing is published then).
     ~Recorder() override;
 
     /// Starts the recording, or the history download. False when it cannot start: the reason is

@@ -11,6 +11,9 @@
 #include "charting/slidermodel.h"
 #include "logfile/logfolder.h"
 #include "logfile/logwriter.h"
+#include "mqtt/mqttpublisher.h"
+#include "mqtt/mqttreadingfeed.h"
+#include "mqtt/mqttsettings.h"
 #include "recording/loglock.h"
 #include "recording/recordingsession.h"
 #include "shell/loadlogcommand.h"
@@ -130,6 +133,7 @@ MainWindow::MainWindow(ShellEnvironment environment, QWidget *parent)
                         m_environment.documentsFolder, m_environment.openFileName},
                        this);
     wireParts();
+    startPublishing();
     new WindowAccessibility(*this); // accessible names, the slider's text
 
     // The size as built; the stored placement replaces it.
@@ -313,6 +317,28 @@ void MainWindow::wireParts()
             &MainWindow::displayPeriodChanged);
 }
 
+void MainWindow::startPublishing()
+{
+    const MqttSettings settings = MqttSettings::read(m_preferences->store());
+    if (!settings.enabled())
+        return;
+    m_publisher = new MqttPublisher(this);
+    // A broker that cannot be reached is told once and tried again in the background; the
+    // notice goes away when it answers.
+    connect(m_publisher, &MqttPublisher::errorOccurred, this, [this](const QString &problem) {
+        m_notifier->showNotice(MqttNotice, QStringLiteral("MQTT: ") + problem +
+                                               QStringLiteral("\n\nReadings are kept and sent "
+                                                              "once the broker answers."));
+    });
+    connect(m_publisher, &MqttPublisher::connected, this,
+            [this] { m_notifier->dismissNotice(MqttNotice); });
+    if (!m_publisher->configure(settings.broker, settings.topic, settings.name))
+        return;
+    m_publisher->setProgram(QStringLiteral("Orvel Logger"), QStringLiteral(ORVEL_VERSION));
+    new MqttReadingFeed(*m_processor, *m_publisher, this);
+    m_publisher->start();
+}
+
 void MainWindow::FillComPortList()
 {
     const DeviceIdentities &identities =
@@ -415,6 +441,12 @@ void MainWindow::shutDown()
     m_shutDown = true;
     // The recording ends as any other: summary, log, port and debug capture closed.
     m_session->stop();
+    if (m_publisher) {
+        // "offline" goes out while the window closes; the broker's last will says it otherwise.
+        m_publisher->disconnect(this);
+        m_notifier->dismissNotice(MqttNotice);
+        m_publisher->stop();
+    }
     m_statusPanels->ProgressAnimationTimer().stop();
     m_statusPanels->DownloadAnimationTimer().stop();
 }

@@ -24,6 +24,7 @@ class KeyedToolbar;
 class LogFolder;
 class LogPaneView;
 class LogWriter;
+class MqttPublisher;
 class Preferences;
 class Prompter;
 class ReceiveHandler;
@@ -95,6 +96,11 @@ public:
 
     /// The port list's item data role that holds an entry's device path.
     static constexpr int DevicePathRole = Qt::UserRole + 1;
+    /// The notice key of a broker problem.
+    static inline const QString MqttNotice = QStringLiteral("Mqtt");
+    /// The MQTT publisher while a broker is set, else null.
+    MqttPublisher *publisher() const { return m_publisher; }
+
     /// Probes COM1 to COM16 and appends what it finds to the port list.
     void FillComPortList();
 
@@ -106,6 +112,7 @@ private:
     void buildLogFrame(QWidget *parent);
     void buildChartFrame(QWidget *parent);
     void wireParts();
+    void startPublishing();
     void syncSliderFromModel();
     void sliderChangedByUser(int value);
     void displayPeriodChanged(int index);
@@ -128,6 +135,7 @@ private:
     DemoSampleSource *m_demoSource = nullptr;
     StatusPanels *m_statusPanels = nullptr;
     RecordingSession *m_session = nullptr;
+    MqttPublisher *m_publisher = nullptr; ///< null unless a broker is set
     RecordingController *m_controller = nullptr;
 
     Splitter *m_splitter = nullptr;

@@ -12,7 +12,11 @@ void MessageBoxNotifier::showError(const QString &message)
 
 void MessageBoxNotifier::showNotice(const QString &key, const QString &message)
 {
-    dismissNotice(key);
+    // A notice on screen takes the new text: no box closing and opening again.
+    if (const QPointer<QMessageBox> open = m_notices.value(key); open && open->isVisible()) {
+        open->setText(message);
+        return;
+    }
     m_notices.insert(key, show(message));
 }
 

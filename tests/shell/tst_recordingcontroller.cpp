@@ -7,11 +7,15 @@
 #include "charting/charttoolbar.h"
 #include "charting/sampleprocessor.h"
 #include "history/downloadhistorydialog.h"
+#include "mqtt/mqttsettings.h"
 #include "recording/recordingsession.h"
+#include "settings/regobject.h"
 #include "shell/mainwindow.h"
 #include "shell/recordingcontroller.h"
 #include "shell/statuspanels.h"
 #include "shellfixture.h"
+#include "testbroker.h"
+#include "testsubscriber.h"
 #include "widgets/keyedtoolbar.h"
 #include "widgets/logpaneview.h"
 
@@ -260,6 +264,35 @@ private Q_SLOTS:
         QCOMPARE(window.windowTitle(), QStringLiteral("Orvel Logger (recording)"));
         window.controller().LogToolbar_ButtonClick(QStringLiteral("Record"));
         QVERIFY(!window.controller().IsRecording());
+    }
+
+    void readingsReachTheBroker()
+    {
+        // A broker set in the settings: each reading the window logs is published.
+        TestBroker broker;
+        QVERIFY(broker.start());
+        m_window.reset();
+        RegObject store(m_fixture->dir.filePath(QStringLiteral("config")));
+        store.RegWrite(RegObject::CurrentUser, MqttSettings::Key, QStringLiteral("Broker"),
+                       broker.url(), RegObject::RegSz);
+        store.RegWrite(RegObject::CurrentUser, MqttSettings::Key, QStringLiteral("Topic"),
+                       QStringLiteral("lab/counter"), RegObject::RegSz);
+        TestSubscriber subscriber(broker.port());
+        QVERIFY(subscriber.isSubscribed());
+        MainWindow window(m_fixture->environment());
+        QVERIFY(window.publisher());
+        window.controller().LogToolbar_ButtonClick(QStringLiteral("Record"));
+        m_fixture->unit->sendRaw("12,3\r\n13,2\r\n");
+        QTRY_COMPARE(subscriber.payloads(QStringLiteral("lab/counter/state")).size(), 2);
+        // The counts as logged, the time with its offset from UTC.
+        const QByteArray expected =
+            "{\"sample\": 2, \"small\": 1300, \"large\": 200, \"time\": \"2026-12-05T07:50:20";
+        const QByteArray second = subscriber.payloads(QStringLiteral("lab/counter/state")).at(1);
+        QVERIFY2(second.startsWith(expected), second.constData());
+        QCOMPARE(subscriber.payloads(QStringLiteral("lab/counter/status")).value(0), "online");
+        window.close();
+        QTRY_COMPARE(subscriber.payloads(QStringLiteral("lab/counter/status")).value(1), "offline");
+        QVERIFY(m_fixture->notifier.messages.isEmpty());
     }
 
     void portCheck()

@@ -209,60 +209,31 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("display period beyond the list") << "DisplayPeriodIndex"
-                                                        << "16"
-                                                        << "3";
-        QTest::newRow("display period negative") << "DisplayPeriodIndex"
-                                                 << "-1"
-                                                 << "3";
-        QTest::newRow("display period not a number") << "DisplayPeriodIndex"
-                                                     << "six"
-                                                     << "3";
-        QTest::newRow("display period valid") << "DisplayPeriodIndex"
-                                              << "15"
-                                              << "15";
-        QTest::newRow("stop after beyond the list") << "StopAfterSamplesIndex"
-                                                    << "17"
-                                                    << "0";
-        QTest::newRow("stop after valid") << "StopAfterSamplesIndex"
-                                          << "16"
-                                          << "16";
-        QTest::newRow("port index beyond the list") << "ComPortIndex"
-                                                    << "5"
-                                                    << "0";
-        QTest::newRow("port index nothing selected") << "ComPortIndex"
-                                                     << "-1"
-                                                     << "0";
-        QTest::newRow("resume after port loss off") << "ResumeAfterPortLoss"
-                                                    << "0"
-                                                    << "0";
-        QTest::newRow("resume after port loss not a number") << "ResumeAfterPortLoss"
-                                                             << "no"
-                                                             << "1";
-        QTest::newRow("unknown graph type") << "GraphType"
-                                            << "GraphPie"
-                                            << "GraphLine";
-        QTest::newRow("known graph type") << "GraphType"
-                                          << "GraphStep"
-                                          << "GraphStep";
-        QTest::newRow("window state other number") << "WindowState"
-                                                   << "7"
-                                                   << "0";
-        QTest::newRow("window state maximised") << "WindowState"
-                                                << "2"
-                                                << "2";
-        QTest::newRow("toggle not a number") << "GraphSmallParticles"
-                                             << "yes"
-                                             << "1";
-        QTest::newRow("toggle as True") << "GraphLegend"
-                                        << "True"
-                                        << "1";
-        QTest::newRow("toggle as other number") << "GraphLegend"
-                                                << "-1"
-                                                << "1";
-        QTest::newRow("toggle off") << "GraphLargeParticles"
-                                    << "0"
-                                    << "0";
+        const struct
+        {
+            const char *row, *name, *text, *expected;
+        } rows[] = {
+            {"display period beyond the list", "DisplayPeriodIndex", "16", "3"},
+            {"display period negative", "DisplayPeriodIndex", "-1", "3"},
+            {"display period not a number", "DisplayPeriodIndex", "six", "3"},
+            {"display period valid", "DisplayPeriodIndex", "15", "15"},
+            {"stop after beyond the list", "StopAfterSamplesIndex", "17", "0"},
+            {"stop after valid", "StopAfterSamplesIndex", "16", "16"},
+            {"port index beyond the list", "ComPortIndex", "5", "0"},
+            {"port index nothing selected", "ComPortIndex", "-1", "0"},
+            {"resume after port loss off", "ResumeAfterPortLoss", "0", "0"},
+            {"resume after port loss not a number", "ResumeAfterPortLoss", "no", "1"},
+            {"unknown graph type", "GraphType", "GraphPie", "GraphLine"},
+            {"known graph type", "GraphType", "GraphStep", "GraphStep"},
+            {"window state other number", "WindowState", "7", "0"},
+            {"window state maximised", "WindowState", "2", "2"},
+            {"toggle not a number", "GraphSmallParticles", "yes", "1"},
+            {"toggle as True", "GraphLegend", "True", "1"},
+            {"toggle as other number", "GraphLegend", "-1", "1"},
+            {"toggle off", "GraphLargeParticles", "0", "0"},
+        };
+        for (const auto &r : rows)
+            QTest::newRow(r.row) << QString(r.name) << QString(r.text) << QString(r.expected);
     }
 
     void handEditedValues()

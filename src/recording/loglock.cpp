@@ -86,4 +86,11 @@ QString LogLock::holderText(const QString &logPath)
     return describe(pid, host, program);
 }
 
+QString LogLock::busyMessage(const QString &logPath, const QString &holder)
+{
+    return QStringLiteral("The log file '%1' is being recorded by %2. Choose another log file, or "
+                          "stop that recording first.")
+        .arg(QDir::toNativeSeparators(logPath), holder);
+}
+
 } // namespace orvel

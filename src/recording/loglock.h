@@ -36,6 +36,8 @@ public:
     /// Who records into `logPath` now, as "the program (process N on HOST)", or an empty string
     /// when nobody does (also when the mark is stale or this process holds it).
     static QString holderText(const QString &logPath);
+    /// What the user is told when `holder` records into `logPath`.
+    static QString busyMessage(const QString &logPath, const QString &holder);
 
 private:
     std::unique_ptr<QLockFile> m_lock;

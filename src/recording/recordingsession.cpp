@@ -74,16 +74,12 @@ void RecordingSession::start(const StartOptions &options)
 
         QString holder;
         if (!m_lock.acquire(path, &holder)) {
-            throw Failure(70, Source,
-                          QStringLiteral("The log file '%1' is being recorded by %2. Choose "
-                                         "another log file, or stop that recording first.")
-                              .arg(QDir::toNativeSeparators(path), holder));
+            throw Failure(70, Source, LogLock::busyMessage(path, holder));
         }
 
         if (!options.debugCapturePath.isEmpty()) {
             m_capture.setFileName(options.debugCapturePath);
-            if (!m_capture.open(QIODevice::WriteOnly | QIODevice::Append |
-                                QIODevice::Unbuffered)) {
+            if (!m_capture.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
                 throw Failure(75, Source,
                               QStringLiteral("Cannot open the debug capture '%1': %2")
                                   .arg(m_capture.fileName(), m_capture.errorString()));

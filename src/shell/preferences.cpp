@@ -1,19 +1,21 @@
 #include "shell/preferences.h"
 
 #include "acquisition/portmap.h"
-#include "common/twips.h"
 #include "charting/charttoolbar.h"
 #include "charting/sampleprocessor.h"
+#include "common/notifier.h"
+#include "common/twips.h"
 #include "logfile/logfolder.h"
-#include "widgets/keyedtoolbar.h"
+#include "recording/loglock.h"
+#include "recording/recordingsession.h"
+#include "settings/portoverrides.h"
 #include "shell/mainwindow.h"
 #include "shell/optionlists.h"
-#include "settings/portoverrides.h"
-#include "recording/recordingsession.h"
 #include "shell/recordingcontroller.h"
 #include "shell/splitter.h"
 #include "shell/statuspanels.h"
 #include "shell/windowplacement.h"
+#include "widgets/keyedtoolbar.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -164,6 +166,13 @@ void Preferences::Form_Load()
 
     const QString defaultLogPath = QDir(m_window.logFolder().path()).filePath(DefaultLogFileName);
     m_window.LogFileTextBox()->setText(read(QStringLiteral("LogPath"), defaultLogPath).toString());
+    // Another copy of the program (or the headless recorder) recording into the same log: say so
+    // now rather than at Record. The notice goes when the user closes it.
+    const QString logPath = m_window.LogFileTextBox()->text();
+    const QString holder = LogLock::holderText(logPath);
+    if (!holder.isEmpty())
+        m_window.notifier().showNotice(QStringLiteral("LogBusy"),
+                                       LogLock::busyMessage(logPath, holder));
 
     applyListIndex(QStringLiteral("StopAfterSamplesIndex"), DefaultStopAfterIndex,
                    m_window.StopAfterComboBox());

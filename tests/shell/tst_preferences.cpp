@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QProcess>
 #include <QScreen>
 #include <QTest>
 
@@ -74,6 +75,34 @@ private Q_SLOTS:
         QCOMPARE(window.windowState(), Qt::WindowNoState);
         // Nothing is written until the window closes.
         QCOMPARE(stored(QStringLiteral("WindowState")), QStringLiteral("<absent>"));
+    }
+
+    void startUpSaysWhenAnotherProgramRecordsIntoTheLog()
+    {
+        QVERIFY(QDir().mkpath(QFileInfo(m_fixture->logPath()).path()));
+        QProcess recorder;
+        recorder.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        recorder.setStandardOutputFile(QProcess::nullDevice());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_fixture->dir.filePath("config"));
+        recorder.setProcessEnvironment(environment);
+        recorder.start(QStringLiteral(ORVEL_RECORDER),
+                       {QStringLiteral("--demo"), QStringLiteral("--log"), m_fixture->logPath()});
+        QVERIFY(recorder.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_fixture->logPath()), 10000);
+        {
+            MainWindow window(m_fixture->environment());
+            const QString notice = m_fixture->notifier.notices.value(QStringLiteral("LogBusy"));
+            QVERIFY2(notice.contains(QStringLiteral("is being recorded by orvel-recorder")),
+                     qPrintable(notice));
+        }
+        recorder.terminate();
+        QVERIFY(recorder.waitForFinished());
+        QCOMPARE(recorder.exitCode(), 0);
+        // Once it has stopped, nothing is said.
+        m_fixture->notifier.notices.clear();
+        MainWindow window(m_fixture->environment());
+        QVERIFY(m_fixture->notifier.notices.isEmpty());
     }
 
     void everyPreferenceSurvivesARestart()

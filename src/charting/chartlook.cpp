@@ -154,24 +154,24 @@ void ChartLook::arrange()
         label.text->setVisible(m_labelsShown);
     m_plot->axisRect()->setMinimumMargins(
         QMargins(0, 0, m_labelsShown ? labelWidth + 2 * LabelGap : 0, 0));
+}
 
+void ChartLook::placeLabels()
+{
+    const QRect rect = m_plot->axisRect()->rect();
     // Titles longer than their axis end in an ellipsis; a new title set on the axis is kept whole.
-    const int plotWidth = viewport.width() - margins.left() - margins.right();
+    // (The title's length along its axis does not change the layout.)
     QCPAxis *axes[2] = {m_plot->xAxis, m_plot->yAxis};
-    const int lengths[2] = {plotWidth, plotHeight};
+    const int lengths[2] = {rect.width(), rect.height()};
     for (size_t i = 0; i < 2; ++i) {
         if (axes[i]->label() != m_shownTitles[i])
             m_titles[i] = axes[i]->label();
         m_shownTitles[i] = elided(m_titles[i], lengths[i]);
         axes[i]->setLabel(m_shownTitles[i]);
     }
-}
 
-void ChartLook::placeLabels()
-{
     if (!m_labelsShown)
         return;
-    const QRect rect = m_plot->axisRect()->rect();
     const std::vector<StatisticLines::Label> labels = m_statLines.labels();
     std::vector<double> centres;
     double height = 0;

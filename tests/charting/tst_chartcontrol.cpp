@@ -304,20 +304,32 @@ private Q_SLOTS:
     {
         QTest::addColumn<QColor>("base");
         QTest::addColumn<QColor>("text");
-        QTest::newRow("light") << QColor(Qt::white) << QColor(Qt::black);
-        QTest::newRow("dark") << QColor(0x1e, 0x1e, 0x1e) << QColor(0xe8, 0xe8, 0xe8);
+        QTest::addColumn<bool>("styleSheet");
+        QTest::newRow("light") << QColor(Qt::white) << QColor(Qt::black) << false;
+        QTest::newRow("dark") << QColor(0x1e, 0x1e, 0x1e) << QColor(0xe8, 0xe8, 0xe8) << false;
+        QTest::newRow("dark style sheet")
+            << QColor(0x20, 0x20, 0x20) << QColor(0xee, 0xee, 0xee) << true;
     }
     void followsThePalette()
     {
         QFETCH(QColor, base);
         QFETCH(QColor, text);
+        QFETCH(bool, styleSheet);
         ChartDataModel model;
-        ChartControl chart(model);
+        QWidget window;
+        ChartControl chart(model, &window);
         fill(model, 60, 60);
-        QPalette palette = chart.palette();
-        palette.setColor(QPalette::Base, base);
-        palette.setColor(QPalette::Text, text);
-        chart.setPalette(palette);
+        if (styleSheet) {
+            window.setStyleSheet(QStringLiteral("QWidget { background-color: %1; color: %2; }")
+                                     .arg(base.name(), text.name()));
+        } else {
+            QPalette palette = chart.palette();
+            palette.setColor(QPalette::Base, base);
+            palette.setColor(QPalette::Text, text);
+            chart.setPalette(palette);
+        }
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCustomPlot *plot = chart.plot();
         QCOMPARE(plot->toPixmap(300, 200).toImage().pixelColor(2, 2), base);
         for (QCPAxis *axis : {plot->xAxis, plot->yAxis}) {

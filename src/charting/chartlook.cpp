@@ -118,6 +118,13 @@ void ChartLook::placeLegend(bool shown)
     }
 }
 
+int ChartLook::valueTickCount(int plotHeight) const
+{
+    // Value ticks at least three lines of text apart.
+    const int lineHeight = QFontMetrics(m_plot->yAxis->tickLabelFont()).height();
+    return std::clamp(plotHeight / (3 * lineHeight), 1, 5);
+}
+
 QString ChartLook::elided(const QString &title, int pixels) const
 {
     const QFontMetrics metrics(m_plot->xAxis->labelFont());
@@ -134,9 +141,7 @@ void ChartLook::arrange()
     const int legendHeight = legend ? m_plot->legend->minimumOuterSizeHint().height() : 0;
     const int plotHeight = viewport.height() - legendHeight - margins.top() - margins.bottom();
 
-    // Value ticks at least three lines of text apart.
-    const int lineHeight = QFontMetrics(m_plot->yAxis->tickLabelFont()).height();
-    m_plot->yAxis->ticker()->setTickCount(std::clamp(plotHeight / (3 * lineHeight), 1, 5));
+    m_plot->yAxis->ticker()->setTickCount(valueTickCount(plotHeight));
 
     // The labels stand beside the plot only when all of them fit along its height.
     const std::vector<StatisticLines::Label> labels = m_statLines.labels();
@@ -152,8 +157,10 @@ void ChartLook::arrange()
     m_labelsShown = !labels.empty() && int(labels.size()) * labelHeight <= plotHeight;
     for (const StatisticLines::Label &label : labels)
         label.text->setVisible(m_labelsShown);
+    // Room above the plot for the upper half of the top value label.
+    const int lineHeight = QFontMetrics(m_plot->yAxis->tickLabelFont()).height();
     m_plot->axisRect()->setMinimumMargins(
-        QMargins(0, 0, m_labelsShown ? labelWidth + 2 * LabelGap : 0, 0));
+        QMargins(0, lineHeight / 2, m_labelsShown ? labelWidth + 2 * LabelGap : 0, 0));
 }
 
 void ChartLook::placeLabels()
@@ -168,6 +175,12 @@ void ChartLook::placeLabels()
             m_titles[i] = axes[i]->label();
         m_shownTitles[i] = elided(m_titles[i], lengths[i]);
         axes[i]->setLabel(m_shownTitles[i]);
+    }
+    // The tick count was guessed from the last layout; where this one differs, once more.
+    const int ticks = valueTickCount(rect.height());
+    if (ticks != m_plot->yAxis->ticker()->tickCount()) {
+        m_plot->yAxis->ticker()->setTickCount(ticks);
+        m_plot->replot(QCustomPlot::rpQueuedReplot);
     }
 
     if (!m_labelsShown)

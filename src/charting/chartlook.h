@@ -55,6 +55,7 @@ private:
     void placeLabels();
     void placeLegend(bool shown);
     QString elided(const QString &title, int pixels) const;
+    int valueTickCount(int plotHeight) const;
 
     QCustomPlot *m_plot;
     StatisticLines &m_statLines;

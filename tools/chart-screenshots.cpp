@@ -1,7 +1,9 @@
 // Takes the screenshots of the README: the main window with a week and a bit of made-up readings,
 // every chart type at a one-hour and a one-week display period, grabbed offscreen into PNG files.
 //
-//   chart-screenshots <output folder>
+//   chart-screenshots <output folder> [<width> <height>] [dark]
+//
+// The size is the main window's (1280 x 860 unless given); "dark" gives the window a dark palette.
 
 #include "charting/chartcontrol.h"
 #include "charting/charttoolbar.h"
@@ -60,7 +62,21 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
-    const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots"));
+    const QStringList arguments = app.arguments();
+    const QDir out(arguments.size() > 1 ? arguments[1] : QStringLiteral("docs/screenshots"));
+    QSize size(1280, 860);
+    if (arguments.size() > 3)
+        size = QSize(arguments[2].toInt(), arguments[3].toInt());
+    if (arguments.endsWith(QStringLiteral("dark"))) {
+        QPalette dark;
+        dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
+        dark.setColor(QPalette::WindowText, QColor(0xe6, 0xe6, 0xe6));
+        dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+        dark.setColor(QPalette::Text, QColor(0xe6, 0xe6, 0xe6));
+        dark.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3a));
+        dark.setColor(QPalette::ButtonText, QColor(0xe6, 0xe6, 0xe6));
+        QApplication::setPalette(dark);
+    }
     QDir().mkpath(out.path());
 
     RecordingNotifier notifier;
@@ -71,7 +87,7 @@ int main(int argc, char *argv[])
     // Fresh settings, so the shots never depend on (or change) the user's own.
     environment.configFolder = home.filePath(QStringLiteral("config"));
     MainWindow window(environment);
-    window.resize(1280, 860);
+    window.resize(size);
     window.show();
 
     fillReadings(window.processor(), 10080 + 900);

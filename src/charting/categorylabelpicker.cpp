@@ -63,30 +63,51 @@ CategoryLabelPicker::pick(const ChartDataModel &model, double pixelsPerRow, doub
     }
 
     // Labels that carry a time of day: a label wherever the time enters a new step, counted in
-    // minutes since the first midnight of the window (so steps longer than a day work too).
-    bool timed = false;
-    qint64 previousBucket = -1;
-    qint64 dayBase = 0;
-    int previousMinute = -1;
-    qint32 lastRow = -step;
-    const qint32 minimumGap = std::max(1, step / 2);
-    for (qint32 row = 1; row <= rows; ++row) {
-        const QString label = model.rowLabel(row);
-        const int minute = minuteOfDay(label);
-        if (minute < 0)
-            continue;
-        timed = true;
-        if (previousMinute >= 0 && minute < previousMinute)
-            dayBase += 1440;
-        previousMinute = minute;
-        const qint64 bucket = (dayBase + minute) / step;
-        const bool entersStep =
-            previousBucket < 0 ? (dayBase + minute) % step == 0 : bucket != previousBucket;
-        previousBucket = bucket;
-        if (entersStep && row - lastRow >= minimumGap) {
-            ticks.push_back({row, axisText(label)});
-            lastRow = row;
+    // minutes since the first midnight of the window (so steps longer than a day work too). The
+    // step in minutes follows the pixels per minute: rows that share a minute (several samples a
+    // minute) spread a minute wider than a row.
+    const auto minutesSinceFirstMidnight = [&model, rows](auto &&visit) {
+        qint64 dayBase = 0;
+        int previousMinute = -1;
+        for (qint32 row = 1; row <= rows; ++row) {
+            const QString label = model.rowLabel(row);
+            const int minute = minuteOfDay(label);
+            if (minute < 0)
+                continue;
+            if (previousMinute >= 0 && minute < previousMinute)
+                dayBase += 1440;
+            previousMinute = minute;
+            visit(row, label, dayBase + minute);
         }
+    };
+    qint32 timedRows = 0;
+    qint64 firstMinute = -1;
+    qint64 lastMinute = -1;
+    minutesSinceFirstMidnight([&](qint32, const QString &, qint64 minute) {
+        ++timedRows;
+        if (firstMinute < 0)
+            firstMinute = minute;
+        lastMinute = minute;
+    });
+    // All in one minute, or no times at all: every step-th row.
+    const bool timed = lastMinute > firstMinute;
+    if (timed) {
+        const double pixelsPerMinute =
+            pixelsPerRow * double(timedRows - 1) / double(lastMinute - firstMinute);
+        const qint32 minuteStep = stepFor(pixelsPerMinute, labelPixels);
+        qint64 previousBucket = -1;
+        qint32 lastRow = -step;
+        const qint32 minimumGap = std::max(1, step / 2);
+        minutesSinceFirstMidnight([&](qint32 row, const QString &label, qint64 minute) {
+            const qint64 bucket = minute / minuteStep;
+            const bool entersStep =
+                previousBucket < 0 ? minute % minuteStep == 0 : bucket != previousBucket;
+            previousBucket = bucket;
+            if (entersStep && row - lastRow >= minimumGap) {
+                ticks.push_back({row, axisText(label)});
+                lastRow = row;
+            }
+        });
     }
     if (timed)
         return ticks;

@@ -12,7 +12,9 @@ class ChartDataModel;
 /// `step` rows, the step being the smallest round number of minutes (1, 2, 5, 10, 15, 30, 60, ...,
 /// 1440) whose labels fit side by side. Where the labels end in a time of day ("07:50") the chosen
 /// rows are those where the time enters a new step (every full hour, every midnight ...), so the
-/// labels stay on round times while the chart scrolls; otherwise every step-th row from row 1.
+/// labels stay on round times while the chart scrolls. Where several rows share a minute the
+/// step in minutes is worked out from the pixels a minute takes; rows all in the same minute, and
+/// rows without times, get a label every step-th row from row 1.
 /// Pure logic; reads the model only.
 class CategoryLabelPicker
 {

@@ -4,6 +4,7 @@
 #include "charting/categorylabelpicker.h"
 #include "charting/chartdatamodel.h"
 #include "charting/chartexport.h"
+#include "charting/chartlook.h"
 #include "charting/chartplan.h"
 #include "charting/statisticlines.h"
 
@@ -20,16 +21,11 @@ namespace orvel {
 
 namespace {
 constexpr double NoValue = std::numeric_limits<double>::quiet_NaN();
-const QColor LargeColor(0xE0, 0x5A, 0x2B);
-const QColor SmallColor(0x2F, 0x80, 0xD0);
+/// Rows at least this wide get a grid line each; narrower ones only where they are labelled.
+constexpr double GridRowPixels = 6;
 bool validSeries(qint32 series)
 {
     return series == LargeSeries || series == SmallSeries;
-}
-
-QColor seriesColor(qint32 series)
-{
-    return series == LargeSeries ? LargeColor : SmallColor;
 }
 
 QColor withAlpha(QColor color, int alpha)
@@ -76,7 +72,6 @@ void ChartControl::buildPlot()
 
     // Bars first, so the line of the combination types is drawn over them.
     m_bars = new BarPlottable(x, y);
-    m_bars->setSeriesColors(LargeColor, SmallColor);
     m_bars->setSeriesValues(&m_values[0], &m_values[1]);
     for (qint32 series : {LargeSeries, SmallSeries}) {
         QCPGraph *graph = m_plot->addGraph(x, y);
@@ -85,13 +80,10 @@ void ChartControl::buildPlot()
     }
     for (qint32 series : {LargeSeries, SmallSeries}) {
         // Empty graphs that only stand for their series in the legend.
-        QCPGraph *entry = m_plot->addGraph(x, y);
-        entry->setPen(QPen(seriesColor(series), 2));
-        entry->setBrush(withAlpha(seriesColor(series), 110));
-        m_legendEntries[size_t(series - 1)] = entry;
+        m_legendEntries[size_t(series - 1)] = m_plot->addGraph(x, y);
     }
-    m_statLines = std::make_unique<StatisticLines>(m_plot, LargeColor, SmallColor);
-    m_plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignLeft);
+    m_statLines = std::make_unique<StatisticLines>(m_plot);
+    m_look = std::make_unique<ChartLook>(m_plot, *m_statLines, *m_bars, m_legendEntries);
 
     const QFontMetrics metrics(x->tickLabelFont());
     m_labelPixels = std::max(metrics.horizontalAdvance(QStringLiteral("00:00")),
@@ -115,26 +107,25 @@ void ChartControl::buildPlot()
     applyLook();
 }
 
+QColor ChartControl::seriesColor(qint32 series) const
+{
+    return m_look->seriesColor(series);
+}
+
 void ChartControl::applyLook()
 {
-    const QPalette palette = this->palette();
-    const QColor text = palette.color(QPalette::Text);
-    m_plot->setBackground(palette.brush(QPalette::Base));
-    for (QCPAxis *axis : {m_plot->xAxis, m_plot->yAxis}) {
-        axis->setBasePen(QPen(withAlpha(text, 160), 1));
-        axis->setTickPen(QPen(withAlpha(text, 160), 1));
-        axis->setSubTickPen(QPen(withAlpha(text, 100), 1));
-        axis->setTickLabelColor(text);
-        axis->setLabelColor(text);
-        axis->grid()->setPen(QPen(withAlpha(text, 40), 1, Qt::SolidLine));
-        axis->grid()->setSubGridPen(QPen(withAlpha(text, 22), 1, Qt::DotLine));
-        axis->grid()->setZeroLinePen(Qt::NoPen);
-    }
     m_plot->xAxis->setSubTicks(false);
-    m_plot->legend->setBrush(withAlpha(palette.color(QPalette::Base), 220));
-    m_plot->legend->setBorderPen(QPen(withAlpha(text, 90)));
-    m_plot->legend->setTextColor(text);
-    m_statLines->setLabelBackground(palette.color(QPalette::Base));
+    m_look->applyPalette(palette());
+}
+
+void ChartControl::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (m_look &&
+        (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)) {
+        applyLook();
+        redraw();
+    }
 }
 
 void ChartControl::setChartType(ChartType type)
@@ -349,19 +340,30 @@ void ChartControl::updateCategoryAxis()
     positions.reserve(qsizetype(ticks.size()));
     labels.reserve(qsizetype(ticks.size()));
     m_shownLabels.clear();
+    // Wide rows get a tick, and so a grid line, each; the labels go on the rows picked.
+    const bool everyRow = pixelsPerRow >= GridRowPixels;
+    qint32 next = 1;
+    const auto unlabelledUpTo = [&](qint32 row) {
+        for (; everyRow && next < row; ++next) {
+            positions.append(next);
+            labels.append(QString());
+        }
+        next = std::max(next, row + 1);
+    };
     for (const CategoryLabelPicker::Tick &tick : ticks) {
+        unlabelledUpTo(tick.row);
         positions.append(tick.row);
         labels.append(tick.text);
         m_shownLabels.emplace_back(tick.row, tick.text);
     }
+    unlabelledUpTo(m_model.rowCount() + 1);
     m_ticker->setTicks(positions, labels);
-    const qint32 step = CategoryLabelPicker::stepFor(pixelsPerRow, m_labelPixels);
-    m_ticker->setSubTickCount(step > 1 && step <= 5 ? step - 1 : 0);
+    m_ticker->setSubTickCount(0);
 }
 
 void ChartControl::updateLegend(bool filled)
 {
-    m_plot->legend->setVisible(m_legendShown);
+    m_look->setLegendShown(m_legendShown);
     m_plot->legend->clearItems();
     for (qint32 series : {LargeSeries, SmallSeries}) {
         QCPGraph *entry = m_legendEntries[size_t(series - 1)];

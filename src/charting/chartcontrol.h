@@ -20,6 +20,7 @@ namespace orvel {
 
 class BarPlottable;
 class ChartDataModel;
+class ChartLook;
 class StatisticLines;
 
 /// The chart: draws a ChartDataModel as one category per row, labelled with the row labels, and
@@ -103,9 +104,14 @@ public:
 
     QCustomPlot *plot() const { return m_plot; }
 
+protected:
+    /// Follows palette and style changes: the chart takes its colours from the palette.
+    void changeEvent(QEvent *event) override;
+
 private:
     void buildPlot();
     void applyLook();
+    QColor seriesColor(qint32 series) const;
     void readModel();
     double plotPixelsPerRow() const;
     void updateCategoryAxis();
@@ -122,6 +128,7 @@ private:
     std::array<QCPGraph *, 2> m_legendEntries{};
     BarPlottable *m_bars = nullptr;
     std::unique_ptr<StatisticLines> m_statLines;
+    std::unique_ptr<ChartLook> m_look;
     QSharedPointer<QCPAxisTickerText> m_ticker;
 
     ChartType m_type = ChartType::Line;

@@ -77,23 +77,27 @@ void ColumnCanvas::blend(QImage &canvas, QPointF origin, const QVector<QLineF> &
         }
     };
     for (const QLineF &line : lines) {
-        // The stroker works in 1/64 pixel: a line shorter than that is a dot at the nearest
-        // pixel, a longer one covers the rows its ends fall in.
+        // The stroker works in 1/64 pixel, its ends cut down to it: a line of no length is a
+        // point at the pixel nearest to it (halves up, so a line at a pixel centre puts its point
+        // in the next column), a line whose ends fall in the same 1/64 covers nothing, and a
+        // longer one covers the rows its ends fall in.
         const double x = line.x1() - origin.x();
-        const double top = std::min(line.y1(), line.y2()) - origin.y();
-        const double bottom = std::max(line.y1(), line.y2()) - origin.y();
-        if (std::lround(top * 64) == std::lround(bottom * 64)) {
+        const double top = std::min(line.y1(), line.y2());
+        const double bottom = std::max(line.y1(), line.y2());
+        if (top == bottom) {
             const int column = int(std::floor(x + 0.5));
-            const int row = int(std::floor(top + 0.5));
+            const int row = int(std::floor(top - origin.y() + 0.5));
             if (column >= 0 && column < width && row >= 0 && row < height)
                 fill(column, row, row);
             continue;
         }
+        if (std::floor(top * 64) == std::floor(bottom * 64))
+            continue;
         const int column = int(std::floor(x));
         if (column < 0 || column >= width)
             continue;
-        const int first = std::max(0, int(std::floor(top)));
-        const int last = std::min(height - 1, int(std::floor(bottom)));
+        const int first = std::max(0, int(std::floor(top - origin.y())));
+        const int last = std::min(height - 1, int(std::floor(bottom - origin.y())));
         if (first <= last)
             fill(column, first, last);
     }

@@ -29,23 +29,20 @@ bool validSeries(qint32 series)
 }
 } // namespace
 
-StatisticLines::StatisticLines(QCustomPlot *plot, const QColor &large, const QColor &small)
+StatisticLines::StatisticLines(QCustomPlot *plot)
 {
     for (qint32 series : {LargeSeries, SmallSeries}) {
-        const QColor color = (series == LargeSeries ? large : small).darker(115);
         for (int k = 0; k < 3; ++k) {
             auto *line = new QCPItemStraightLine(plot);
             line->setClipToAxisRect(true);
-            line->setPen(QPen(color, 1.5, Qt::DashLine));
             line->setVisible(false);
             m_lines[size_t(series - 1)][size_t(k)] = line;
+            // Placed in pixels beside the plot, centred on the height of their line.
             auto *text = new QCPItemText(plot);
-            text->position->setTypeX(QCPItemPosition::ptAxisRectRatio);
-            text->position->setTypeY(QCPItemPosition::ptPlotCoords);
-            text->setPositionAlignment(Qt::AlignRight | Qt::AlignBottom);
-            text->setColor(color);
+            text->position->setType(QCPItemPosition::ptAbsolute);
+            text->setPositionAlignment(Qt::AlignLeft | Qt::AlignVCenter);
             text->setPadding(QMargins(3, 1, 3, 1));
-            text->setClipToAxisRect(true);
+            text->setClipToAxisRect(false);
             text->setVisible(false);
             m_texts[size_t(series - 1)][size_t(k)] = text;
         }
@@ -131,19 +128,32 @@ void StatisticLines::update(std::array<bool, 2> shown, const QLocale &locale)
             const double at = *value(series, statistic);
             line->point1->setCoords(0, at);
             line->point2->setCoords(1, at);
-            text->position->setCoords(series == LargeSeries ? 0.99 : 0.85, at);
             text->setText(names[k] + QLatin1Char(' ') + locale.toString(qRound64(at)));
         }
     }
 }
 
-void StatisticLines::setLabelBackground(const QColor &base)
+std::vector<StatisticLines::Label> StatisticLines::labels() const
 {
-    QColor brush = base;
-    brush.setAlpha(200);
-    for (const auto &texts : m_texts) {
-        for (QCPItemText *text : texts)
-            text->setBrush(brush);
+    std::vector<Label> shown;
+    for (qint32 series : {LargeSeries, SmallSeries}) {
+        for (Statistic statistic : AllStatistics) {
+            const size_t k = size_t(statIndex(statistic));
+            if (m_lines[size_t(series - 1)][k]->visible())
+                shown.push_back({m_texts[size_t(series - 1)][k], *value(series, statistic)});
+        }
+    }
+    return shown;
+}
+
+void StatisticLines::setColors(const QColor &large, const QColor &small)
+{
+    for (qint32 series : {LargeSeries, SmallSeries}) {
+        const QColor &color = series == LargeSeries ? large : small;
+        for (size_t k = 0; k < 3; ++k) {
+            m_lines[size_t(series - 1)][k]->setPen(QPen(color, 1.5, Qt::DashLine));
+            m_texts[size_t(series - 1)][k]->setColor(color);
+        }
     }
 }
 

@@ -17,12 +17,20 @@ namespace orvel {
 
 /// The dashed minimum, maximum and mean lines of the chart's two series, with their labels
 /// ("Min 12"), and the statistics they stand for, worked out over the values on the chart.
-/// The items belong to the plot; UI thread only.
+/// Where the labels stand is the chart look's concern (ChartLook). The items belong to the plot;
+/// UI thread only.
 class StatisticLines
 {
 public:
-    /// Adds the (hidden) lines and labels to `plot`, coloured after the series.
-    StatisticLines(QCustomPlot *plot, const QColor &large, const QColor &small);
+    /// A shown line's label and the value it stands at.
+    struct Label
+    {
+        QCPItemText *text = nullptr;
+        double value = 0;
+    };
+
+    /// Adds the (hidden) lines and labels to `plot`.
+    explicit StatisticLines(QCustomPlot *plot);
 
     /// Series 1 (large) or 2 (small); other numbers read as no line.
     StatLineStyle style(qint32 series, Statistic statistic) const;
@@ -39,8 +47,10 @@ public:
     /// has values, and hides the others; the labels are written in `locale`.
     void update(std::array<bool, 2> shown, const QLocale &locale);
     bool isShown(qint32 series, Statistic statistic, std::array<bool, 2> shown) const;
-    /// Fills the labels' background with `base` so they stay readable over the plot.
-    void setLabelBackground(const QColor &base);
+    /// The labels of the lines shown by the last update, large series first.
+    std::vector<Label> labels() const;
+    /// Colours the lines and labels of the large and the small series.
+    void setColors(const QColor &large, const QColor &small);
 
 private:
     struct Statistics

@@ -13,12 +13,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
+
 using namespace orvel;
 
 namespace {
 /// Row r (1-based) of `filled` rows: large = 7·r mod 50 + 10, small = 3·large, labelled with the
-/// minute it stands for from 07:50.
-void fill(ChartDataModel &model, qint32 rows, qint32 filled)
+/// minute it stands for from 07:50, `perMinute` rows a minute.
+void fill(ChartDataModel &model, qint32 rows, qint32 filled, int perMinute = 1)
 {
     model.setRepaint(false);
     model.setRowCount(rows);
@@ -26,9 +28,22 @@ void fill(ChartDataModel &model, qint32 rows, qint32 filled)
         const double large = (7 * row) % 50 + 10;
         model.setData(row, LargeSeries, large);
         model.setData(row, SmallSeries, 3 * large);
-        model.setRowLabel(row, QTime(7, 50).addSecs(60 * (row - 1)).toString(u"HH:mm"));
+        model.setRowLabel(row, QTime(7, 50).addSecs(60 * (row - 1) / perMinute).toString(u"HH:mm"));
     }
     model.setRepaint(true);
+}
+
+/// The contrast ratio of two colours by their relative luminance (1 to 21).
+double contrast(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto linear = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 } // namespace
 
@@ -169,22 +184,29 @@ private Q_SLOTS:
     {
         QTest::addColumn<qint32>("rows");
         QTest::addColumn<int>("width");
+        QTest::addColumn<int>("perMinute");
         for (qint32 rows : {10, 60, 480, 1440, 10080}) {
             for (int width : {500, 1280}) {
-                QTest::addRow("%d rows at %d px", rows, width) << rows << width;
+                QTest::addRow("%d rows at %d px", rows, width) << rows << width << 1;
             }
+        }
+        // Several samples a minute, or all in one minute (07:50).
+        for (qint32 rows : {10, 20, 30}) {
+            for (int perMinute : {4, 40})
+                QTest::addRow("%d rows, %d a minute", rows, perMinute) << rows << 1400 << perMinute;
         }
     }
     void labelsNeverOverlap()
     {
         QFETCH(qint32, rows);
         QFETCH(int, width);
+        QFETCH(int, perMinute);
         ChartDataModel model;
         ChartControl chart(model);
         chart.resize(width, 400);
         chart.show();
         QVERIFY(QTest::qWaitForWindowExposed(&chart));
-        fill(model, rows, rows);
+        fill(model, rows, rows, perMinute);
         chart.redrawNow();
         const auto labels = chart.shownCategoryLabels();
         QVERIFY(labels.size() >= 3);
@@ -197,11 +219,133 @@ private Q_SLOTS:
                                   2.0;
             QVERIFY2(apart > needed, qPrintable(labels[i].second));
         }
+        // Short periods have a grid line on every row.
+        if (rows <= 30)
+            QCOMPARE(chart.plot()->xAxis->tickVector().size(), rows);
         if (rows >= 480) {
             // Long windows put their labels on round times.
             for (const auto &label : labels)
                 QVERIFY2(label.second.mid(3, 2) == QLatin1String("00"), qPrintable(label.second));
         }
+    }
+
+    void lookFitsTheSize_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("labels");
+        QTest::addColumn<bool>("legend");
+        QTest::newRow("1400x500") << QSize(1400, 500) << 6 << true;
+        QTest::newRow("700x260") << QSize(700, 260) << 6 << true;
+        QTest::newRow("600x150") << QSize(600, 150) << 6 << false;
+        QTest::newRow("400x90") << QSize(400, 90) << 0 << false;
+    }
+    void lookFitsTheSize()
+    {
+        QFETCH(QSize, size);
+        QFETCH(int, labels);
+        QFETCH(bool, legend);
+        ChartDataModel model;
+        ChartControl chart(model);
+        chart.resize(size);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        // Statistics within a few hundred of each other: Min 80,500 close under Avg 86,379.
+        model.setRepaint(false);
+        model.setRowCount(60);
+        for (qint32 row = 1; row <= 60; ++row) {
+            model.setData(row, LargeSeries, 80500 + (row * 37) % 11 * 1000);
+            model.setData(row, SmallSeries, 84000 + (row * 13) % 7 * 1000);
+        }
+        model.setValueAxisTitle(QStringLiteral("Particles per cubic foot"));
+        model.setRepaint(true);
+        chart.setLegendShown(true);
+        for (qint32 series : {LargeSeries, SmallSeries}) {
+            for (Statistic statistic : {Statistic::Minimum, Statistic::Maximum, Statistic::Mean})
+                chart.setStatLineStyle(series, statistic, StatLineStyle::Dashed);
+        }
+        chart.redrawNow();
+
+        QCustomPlot *plot = chart.plot();
+        const QRect data = plot->axisRect()->rect();
+        std::vector<QRectF> parts;
+        for (int i = 0; i < plot->itemCount(); ++i) {
+            auto *text = qobject_cast<QCPItemText *>(plot->item(i));
+            if (text && text->visible())
+                parts.emplace_back(text->topLeft->pixelPosition(),
+                                   text->bottomRight->pixelPosition());
+        }
+        QCOMPARE(int(parts.size()), labels);
+        QCOMPARE(plot->legend->visible(), legend);
+        if (legend)
+            parts.emplace_back(plot->legend->outerRect());
+        // Labels and legend clear of the plot (so of its lines and points) and of each other.
+        for (size_t i = 0; i < parts.size(); ++i) {
+            QVERIFY(!parts[i].intersects(data));
+            QVERIFY(plot->viewport().contains(parts[i].toRect()));
+            for (size_t j = 0; j < i; ++j)
+                QVERIFY(!parts[i].intersects(parts[j]));
+        }
+        // Value ticks two lines of text apart at least; the title no longer than its axis.
+        const QFontMetrics metrics(plot->yAxis->tickLabelFont());
+        double previous = -1e9;
+        for (double tick : plot->yAxis->tickVector()) {
+            if (!plot->yAxis->range().contains(tick))
+                continue;
+            const double at = plot->yAxis->coordToPixel(tick);
+            QVERIFY(std::abs(at - previous) >= 2 * metrics.height());
+            previous = at;
+        }
+        const QString title = plot->yAxis->label();
+        QVERIFY(QFontMetrics(plot->yAxis->labelFont()).horizontalAdvance(title) <= data.height());
+        QVERIFY(title.startsWith(QStringLiteral("Part")));
+    }
+
+    void followsThePalette_data()
+    {
+        QTest::addColumn<QColor>("base");
+        QTest::addColumn<QColor>("text");
+        QTest::addColumn<bool>("styleSheet");
+        QTest::newRow("light") << QColor(Qt::white) << QColor(Qt::black) << false;
+        QTest::newRow("dark") << QColor(0x1e, 0x1e, 0x1e) << QColor(0xe8, 0xe8, 0xe8) << false;
+        QTest::newRow("dark style sheet")
+            << QColor(0x20, 0x20, 0x20) << QColor(0xee, 0xee, 0xee) << true;
+    }
+    void followsThePalette()
+    {
+        QFETCH(QColor, base);
+        QFETCH(QColor, text);
+        QFETCH(bool, styleSheet);
+        ChartDataModel model;
+        QWidget window;
+        ChartControl chart(model, &window);
+        fill(model, 60, 60);
+        if (styleSheet) {
+            window.setStyleSheet(QStringLiteral("QWidget { background-color: %1; color: %2; }")
+                                     .arg(base.name(), text.name()));
+        } else {
+            QPalette palette = chart.palette();
+            palette.setColor(QPalette::Base, base);
+            palette.setColor(QPalette::Text, text);
+            chart.setPalette(palette);
+        }
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCustomPlot *plot = chart.plot();
+        QCOMPARE(plot->toPixmap(300, 200).toImage().pixelColor(2, 2), base);
+        for (QCPAxis *axis : {plot->xAxis, plot->yAxis}) {
+            QCOMPARE(axis->tickLabelColor(), text);
+            QCOMPARE(axis->labelColor(), text);
+            QCOMPARE(axis->basePen().color().rgb(), text.rgb());
+            QCOMPARE(axis->grid()->pen().color().rgb(), text.rgb());
+        }
+        QCOMPARE(plot->legend->textColor(), text);
+        // Each series stands out from the background, and the two from each other.
+        const QColor large = plot->graph(0)->pen().color();
+        const QColor small = plot->graph(1)->pen().color();
+        for (const QColor &series : {large, small})
+            QVERIFY(contrast(series, base) >= 3);
+        const int hues = std::abs(large.hslHue() - small.hslHue());
+        QVERIFY(std::min(hues, 360 - hues) > 90);
     }
 
     void pointDescriptionNamesSampleAndCounts()

@@ -57,50 +57,6 @@ private:
     };
 
 private Q_SLOTS:
-    void buttonsAtCreation_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("toolTip");
-        QTest::addColumn<QString>("image");
-        QTest::addColumn<bool>("checkable");
-        QTest::addColumn<bool>("checked");
-        const auto row = [](const char *key, const char *tip, const char *image, bool checkable,
-                            bool checked) {
-            QTest::newRow(key) << QString::fromLatin1(key) << QString::fromLatin1(tip)
-                               << QString::fromLatin1(image) << checkable << checked;
-        };
-        row("LoadGraphData", "Load test graph data (DEMO ONLY)", "Graph", false, false);
-        row("ClearGraphData", "Clear graph data DEMO ONLY)", "ClearGraphData", false, false);
-        row("GraphType", "Graph Type: Line", "GraphLine", false, false);
-        row("GraphLegend", "Show legend", "GraphLegend", true, false);
-        row("GraphSmallParticles", "Graph small particle counts", "GraphSmallParticles", true,
-            true);
-        row("GraphSmallMinimum", "Show minimum", "GraphMinimum", true, false);
-        row("GraphSmallAverage", "Show average", "GraphAverage", true, false);
-        row("GraphSmallMaximum", "Show maximum", "GraphMaximum", true, false);
-        row("GraphLargeParticles", "Graph large particle counts", "GraphLargeParticles", true,
-            true);
-        row("GraphLargeMinimum", "Show minimum", "GraphMinimum", true, false);
-        row("GraphLargeAverage", "Show average", "GraphAverage", true, false);
-        row("GraphLargeMaximum", "Show maximum", "GraphMaximum", true, false);
-    }
-    void buttonsAtCreation()
-    {
-        QFETCH(QString, key);
-        Fixture f;
-        QAction *button = f.button(key);
-        QVERIFY(button);
-        QFETCH(QString, toolTip);
-        QFETCH(QString, image);
-        QFETCH(bool, checkable);
-        QFETCH(bool, checked);
-        QCOMPARE(button->toolTip(), toolTip);
-        QCOMPARE(f.toolbar.imageKey(key), image);
-        QCOMPARE(button->isCheckable(), checkable);
-        QCOMPARE(button->isChecked(), checked);
-        QVERIFY(button->isEnabled());
-    }
-
     void everyImageExists()
     {
         Fixture f;

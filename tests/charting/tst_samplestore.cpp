@@ -70,97 +70,91 @@ class TestSampleStore : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void keepsTheNewestWeek_data();
-    void keepsTheNewestWeek();
-    void behavesLikeABlockMove_data();
-    void behavesLikeABlockMove();
-    void outsideTheSlotsReadsEmpty();
-};
+    void keepsTheNewestWeek_data()
+    {
+        QTest::addColumn<qint32>("samples");
 
-void TestSampleStore::keepsTheNewestWeek_data()
-{
-    QTest::addColumn<qint32>("samples");
-
-    QTest::newRow("empty") << 0;
-    QTest::newRow("one") << 1;
-    QTest::newRow("one short of full") << 10079;
-    QTest::newRow("full") << 10080;
-    QTest::newRow("first roll-off") << 10081;
-    QTest::newRow("twice around") << 2 * 10080 + 17;
-}
-
-void TestSampleStore::keepsTheNewestWeek()
-{
-    QFETCH(qint32, samples);
-    SampleStore store;
-    for (qint32 k = 1; k <= samples; ++k)
-        store.append(2 * k, k, minute(k));
-
-    const qint32 kept = std::min(samples, SampleStore::MaxStoredSamples);
-    const qint32 dropped = samples - kept;
-    QCOMPARE(store.size(), kept);
-    QCOMPARE(store.isEmpty(), samples == 0);
-    // Sample k lives in slot k - dropped: slot 1 the oldest kept, the last slot the newest.
-    for (qint32 slot = 1; slot <= kept; ++slot) {
-        const qint32 k = slot + dropped;
-        if (store.small(slot) != k || store.large(slot) != 2 * k || store.time(slot) != minute(k))
-            QFAIL(qPrintable(QStringLiteral("slot %1 does not hold sample %2").arg(slot).arg(k)));
+        QTest::newRow("empty") << 0;
+        QTest::newRow("one") << 1;
+        QTest::newRow("one short of full") << 10079;
+        QTest::newRow("full") << 10080;
+        QTest::newRow("first roll-off") << 10081;
+        QTest::newRow("twice around") << 2 * 10080 + 17;
     }
-}
+    void keepsTheNewestWeek()
+    {
+        QFETCH(qint32, samples);
+        SampleStore store;
+        for (qint32 k = 1; k <= samples; ++k)
+            store.append(2 * k, k, minute(k));
 
-void TestSampleStore::behavesLikeABlockMove_data()
-{
-    QTest::addColumn<QString>("steps");
-
-    // a: append one sample, r: roll off, g: grow by three slots, c: clear
-    QTest::newRow("roll a part-filled store, then grow") << "aaaaarrgaa";
-    QTest::newRow("roll an empty store") << "raa";
-    QTest::newRow("clear after rolling") << "aaarrcaa";
-    QTest::newRow("grow after rolling the ring around") << "aaaarrrrrrrrrgag";
-}
-
-void TestSampleStore::behavesLikeABlockMove()
-{
-    QFETCH(QString, steps);
-    SampleStore store;
-    PlainStore plain;
-    qint32 next = 1;
-    for (const QChar step : steps) {
-        switch (step.toLatin1()) {
-        case 'a':
-            store.append(2 * next, next, minute(next));
-            plain.append(2 * next, next, minute(next));
-            ++next;
-            break;
-        case 'r':
-            store.rollOff();
-            plain.rollOff();
-            break;
-        case 'g':
-            store.grow(store.size() + 3);
-            plain.grow(plain.large.size() + 3);
-            break;
-        case 'c':
-            store.clear();
-            plain = PlainStore();
-            break;
+        const qint32 kept = std::min(samples, SampleStore::MaxStoredSamples);
+        const qint32 dropped = samples - kept;
+        QCOMPARE(store.size(), kept);
+        QCOMPARE(store.isEmpty(), samples == 0);
+        // Sample k lives in slot k - dropped: slot 1 the oldest kept, the last slot the newest.
+        for (qint32 slot = 1; slot <= kept; ++slot) {
+            const qint32 k = slot + dropped;
+            if (store.small(slot) != k || store.large(slot) != 2 * k ||
+                store.time(slot) != minute(k))
+                QFAIL(
+                    qPrintable(QStringLiteral("slot %1 does not hold sample %2").arg(slot).arg(k)));
         }
-        QCOMPARE(mismatch(store, plain), QString());
     }
-}
 
-void TestSampleStore::outsideTheSlotsReadsEmpty()
-{
-    SampleStore store;
-    store.append(20, 10, minute(1));
-    store.set(0, 1, 1, minute(5));
-    store.set(2, 1, 1, minute(5));
-    QCOMPARE(store.size(), 1);
-    QCOMPARE(store.large(0), 0);
-    QCOMPARE(store.small(2), 0);
-    QVERIFY(store.time(2).isNull());
-    QCOMPARE(store.large(1), 20);
-}
+    void behavesLikeABlockMove_data()
+    {
+        QTest::addColumn<QString>("steps");
+
+        // a: append one sample, r: roll off, g: grow by three slots, c: clear
+        QTest::newRow("roll a part-filled store, then grow") << "aaaaarrgaa";
+        QTest::newRow("roll an empty store") << "raa";
+        QTest::newRow("clear after rolling") << "aaarrcaa";
+        QTest::newRow("grow after rolling the ring around") << "aaaarrrrrrrrrgag";
+    }
+    void behavesLikeABlockMove()
+    {
+        QFETCH(QString, steps);
+        SampleStore store;
+        PlainStore plain;
+        qint32 next = 1;
+        for (const QChar step : steps) {
+            switch (step.toLatin1()) {
+            case 'a':
+                store.append(2 * next, next, minute(next));
+                plain.append(2 * next, next, minute(next));
+                ++next;
+                break;
+            case 'r':
+                store.rollOff();
+                plain.rollOff();
+                break;
+            case 'g':
+                store.grow(store.size() + 3);
+                plain.grow(plain.large.size() + 3);
+                break;
+            case 'c':
+                store.clear();
+                plain = PlainStore();
+                break;
+            }
+            QCOMPARE(mismatch(store, plain), QString());
+        }
+    }
+
+    void outsideTheSlotsReadsEmpty()
+    {
+        SampleStore store;
+        store.append(20, 10, minute(1));
+        store.set(0, 1, 1, minute(5));
+        store.set(2, 1, 1, minute(5));
+        QCOMPARE(store.size(), 1);
+        QCOMPARE(store.large(0), 0);
+        QCOMPARE(store.small(2), 0);
+        QVERIFY(store.time(2).isNull());
+        QCOMPARE(store.large(1), 20);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestSampleStore)
 #include "tst_samplestore.moc"

@@ -97,10 +97,8 @@ private Q_SLOTS:
         QVERIFY(pane->caretAtEnd());
         QCOMPARE(pane->verticalScrollBar()->value(), pane->verticalScrollBar()->maximum());
         QCOMPARE(window().processor().SampleCount(), 5);
-        QCOMPARE(window().processor().statistics().MaxSmall, 500);
         QCOMPARE(window().statusPanels().text(QStringLiteral("NumSamples")),
                  window().processor().numSamplesText());
-        QVERIFY(window().processor().numSamplesText().contains(QStringLiteral("5")));
         QCOMPARE(window().statusPanels().text(QStringLiteral("Message")), QString());
         QVERIFY(!command().progressBar()->isVisible());
     }
@@ -128,10 +126,6 @@ private Q_SLOTS:
         const SampleProcessor &processor = window().processor();
         QCOMPARE(processor.SampleCount(), rows);
         QCOMPARE(processor.store().size(), kept);
-        QCOMPARE(processor.store().time(kept), m_log.time(rows));
-        QCOMPARE(processor.store().small(1), 100 * (rows - kept + 1));
-        QCOMPARE(processor.statistics().SumSmall, 100.0 * rows * (rows + 1) / 2);
-        QCOMPARE(processor.statistics().MinLarge, 10);
         QCOMPARE(periodText(), period);
         QVERIFY(window().DisplayPeriodComboBox()->isEnabled());
         QVERIFY(window().StopAfterComboBox()->isEnabled());
@@ -181,8 +175,6 @@ private Q_SLOTS:
         QCOMPARE(window().LogRichTextBox()->toPlainText(), shown(log));
         const SampleProcessor &processor = window().processor();
         QCOMPARE(processor.SampleCount(), 3);
-        QCOMPARE(processor.store().size(), 3);
-        QCOMPARE(processor.statistics().MaxLarge, 30);
         // What was kept is what the chart and the counter show.
         QCOMPARE(periodText(), QStringLiteral("10 minutes (10 samples)"));
         QCOMPARE(window().statusPanels().text(QStringLiteral("NumSamples")),

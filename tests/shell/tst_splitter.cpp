@@ -33,35 +33,15 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
 
-    void limitPosition_data()
-    {
-        QTest::addColumn<int>("position");
-        QTest::addColumn<int>("limited");
-        QTest::addColumn<bool>("outOfRange");
-        // Thickness 6: low = 6 + 60, high = 600 - 30 - 12.
-        QTest::newRow("inside") << 300 << 300 << false;
-        QTest::newRow("at the low limit") << 66 << 66 << false;
-        QTest::newRow("above the low limit") << 10 << 66 << true;
-        QTest::newRow("at the high limit") << 558 << 558 << false;
-        QTest::newRow("below the high limit") << 590 << 558 << true;
-    }
-
-    void limitPosition()
-    {
-        QFETCH(int, position);
-        QFETCH(int, limited);
-        QFETCH(bool, outOfRange);
-        bool beyond = !outOfRange;
-        QCOMPARE(m_splitter->LimitPosition(position, &beyond), limited);
-        QCOMPARE(beyond, outOfRange);
-    }
-
     void dragStopsAtTheLimits_data()
     {
         QTest::addColumn<int>("target");
         QTest::addColumn<int>("expected");
         QTest::newRow("far up") << 5 << 66;
         QTest::newRow("middle") << 250 << 250;
+        // Thickness 6: low = 6 + 60, high = 600 - 30 - 12.
+        QTest::newRow("at the low limit") << 66 << 66;
+        QTest::newRow("at the high limit") << 558 << 558;
         QTest::newRow("far down") << 599 << 558;
         QTest::newRow("just below the low limit of the contents") << 100 << 100;
         QTest::newRow("just above the high limit of the contents") << 500 << 500;

@@ -105,21 +105,6 @@ private Q_SLOTS:
         QCOMPARE(m_panels->shownFrame(), 1);
     }
 
-    void framesHaveTheirSizes()
-    {
-        const QList<QPixmap> waiting = StatusPanels::progressFrames();
-        const QList<QPixmap> logging = StatusPanels::activityFrames();
-        QCOMPARE(waiting.size(), 13);
-        QCOMPARE(logging.size(), 8);
-        for (const QPixmap &frame : waiting)
-            QCOMPARE(frame.size(), QSize(43, 9));
-        for (const QPixmap &frame : logging)
-            QCOMPARE(frame.size(), QSize(43, 20));
-        // Consecutive frames differ, so the animation moves.
-        QVERIFY(waiting[0].toImage() != waiting[1].toImage());
-        QVERIFY(logging[0].toImage() != logging[1].toImage());
-    }
-
     void textsNeverOverlap_data()
     {
         QTest::addColumn<int>("width"); // 0: the main window's own bar, the window at its smallest

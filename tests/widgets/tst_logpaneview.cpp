@@ -12,13 +12,115 @@ class TestLogPaneView : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void followsWhenCaretAtEnd();
-    void keepsReadersPlace();
-    void readOnlyButSelectable();
-    void keyboardSelectionCopies();
-    void replacedTextShowsItsEnd();
-    void clearEmptiesAndSignals();
-    void burstIsPaintedOnceWithItsLastRow();
+    void followsWhenCaretAtEnd()
+    {
+        LogPaneView pane;
+        pane.resize(300, 100);
+        pane.show();
+        for (int i = 0; i < 200; ++i)
+            pane.appendLogText(QStringLiteral("%1\t300\r\n").arg(i));
+        QVERIFY(pane.caretAtEnd());
+        QCOMPARE(pane.verticalScrollBar()->value(), pane.verticalScrollBar()->maximum());
+        QVERIFY(pane.toPlainText().startsWith(QStringLiteral("0\t300\n1\t300\n")));
+        QVERIFY(!pane.toPlainText().contains(u'\r'));
+    }
+
+    void keepsReadersPlace()
+    {
+        LogPaneView pane;
+        pane.resize(300, 100);
+        pane.show();
+        for (int i = 0; i < 200; ++i)
+            pane.appendLogText(QStringLiteral("%1\t300\r\n").arg(i));
+        pane.setCaretPosition(10);
+        pane.verticalScrollBar()->setValue(5);
+        pane.appendLogText(QStringLiteral("new\r\n"));
+        QCOMPARE(pane.caretPosition(), 10);
+        QCOMPARE(pane.verticalScrollBar()->value(), 5);
+        QVERIFY(pane.toPlainText().endsWith(QStringLiteral("new\n")));
+    }
+
+    void readOnlyButSelectable()
+    {
+        LogPaneView pane;
+        pane.appendLogText(QStringLiteral("1200\t300\r\n"));
+        pane.selectAll();
+        QVERIFY(pane.selectedText().startsWith(QStringLiteral("1200\t300")));
+        QVERIFY(pane.isReadOnly());
+    }
+
+    void keyboardSelectionCopies()
+    {
+        LogPaneView pane;
+        pane.resize(300, 100);
+        pane.show();
+        pane.appendLogText(QStringLiteral("1200\t300\r\n1300\t400\r\n"));
+        pane.setCaretPosition(0);
+        QTest::keyClick(&pane, Qt::Key_Down, Qt::ShiftModifier);
+        QTest::keyClick(&pane, Qt::Key_End, Qt::ShiftModifier);
+        QCOMPARE(pane.selectedText(), QStringLiteral("1200\t300\n1300\t400"));
+        QTest::keyClick(&pane, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("1200\t300\n1300\t400"));
+        QTest::keyClick(&pane, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(pane.selectedText(), pane.toPlainText());
+        // A selection is not the end: new rows do not move the reader.
+        pane.appendLogText(QStringLiteral("1400\t500\r\n"));
+        QVERIFY(!pane.caretAtEnd());
+    }
+
+    void replacedTextShowsItsEnd()
+    {
+        LogPaneView pane;
+        pane.resize(300, 100);
+        pane.show();
+        pane.appendLogText(QStringLiteral("old\r\n"));
+        pane.setCaretPosition(1);
+        QByteArray log;
+        for (int i = 0; i < 100000; ++i)
+            log += QByteArray::number(i) + "\t300\t05/12/2026 07:50:20\r\n";
+        pane.setLogBytes(log);
+        QCOMPARE(pane.lineCount(), 100001);
+        QCOMPARE(pane.lineText(99999), QStringLiteral("99999\t300\t05/12/2026 07:50:20"));
+        QVERIFY(pane.caretAtEnd());
+        QCOMPARE(pane.verticalScrollBar()->value(), pane.verticalScrollBar()->maximum());
+        QVERIFY(pane.firstVisibleLine() + pane.visibleLineCount() >= pane.lineCount());
+        QCOMPARE(pane.toPlainText().size(), log.size() - 100000);
+    }
+
+    void clearEmptiesAndSignals()
+    {
+        LogPaneView pane;
+        pane.appendLogText(QStringLiteral("1200\t300\r\n"));
+        QSignalSpy changed(&pane, &LogPaneView::textChanged);
+        QVERIFY(changed.isValid());
+        pane.clear();
+        QCOMPARE(changed.size(), 1);
+        QVERIFY(pane.isEmpty());
+        QCOMPARE(pane.lineCount(), 1);
+        QVERIFY(pane.caretAtEnd());
+    }
+
+    void burstIsPaintedOnceWithItsLastRow()
+    {
+        LogPaneView pane;
+        pane.resize(300, 100);
+        pane.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        QTest::qWait(2 * PaintPacer::FrameMs);
+        PaintWatch watch(pane);
+        // Rows arriving as fast as events are handled, all within one frame (timers do not run).
+        for (int i = 0; i < 1000; ++i) {
+            pane.appendLogText(QStringLiteral("%1\t300\r\n").arg(i));
+            QCoreApplication::sendPostedEvents();
+        }
+        QCOMPARE(watch.paints, 1);
+        QCOMPARE(pane.lineCount(), 1001);
+        QCOMPARE(pane.lineText(999), QStringLiteral("999\t300"));
+        // The frame's end paints the last row.
+        QTRY_COMPARE(watch.paints, 2);
+        QCOMPARE(watch.linesAtPaint, 1001);
+        QVERIFY(watch.lastShown >= 1001);
+    }
 };
 
 namespace {
@@ -47,116 +149,6 @@ struct PaintWatch : QObject
 };
 
 } // namespace
-
-void TestLogPaneView::followsWhenCaretAtEnd()
-{
-    LogPaneView pane;
-    pane.resize(300, 100);
-    pane.show();
-    for (int i = 0; i < 200; ++i)
-        pane.appendLogText(QStringLiteral("%1\t300\r\n").arg(i));
-    QVERIFY(pane.caretAtEnd());
-    QCOMPARE(pane.verticalScrollBar()->value(), pane.verticalScrollBar()->maximum());
-    QVERIFY(pane.toPlainText().startsWith(QStringLiteral("0\t300\n1\t300\n")));
-    QVERIFY(!pane.toPlainText().contains(u'\r'));
-}
-
-void TestLogPaneView::keepsReadersPlace()
-{
-    LogPaneView pane;
-    pane.resize(300, 100);
-    pane.show();
-    for (int i = 0; i < 200; ++i)
-        pane.appendLogText(QStringLiteral("%1\t300\r\n").arg(i));
-    pane.setCaretPosition(10);
-    pane.verticalScrollBar()->setValue(5);
-    pane.appendLogText(QStringLiteral("new\r\n"));
-    QCOMPARE(pane.caretPosition(), 10);
-    QCOMPARE(pane.verticalScrollBar()->value(), 5);
-    QVERIFY(pane.toPlainText().endsWith(QStringLiteral("new\n")));
-}
-
-void TestLogPaneView::readOnlyButSelectable()
-{
-    LogPaneView pane;
-    pane.appendLogText(QStringLiteral("1200\t300\r\n"));
-    pane.selectAll();
-    QVERIFY(pane.selectedText().startsWith(QStringLiteral("1200\t300")));
-    QVERIFY(pane.isReadOnly());
-}
-
-void TestLogPaneView::keyboardSelectionCopies()
-{
-    LogPaneView pane;
-    pane.resize(300, 100);
-    pane.show();
-    pane.appendLogText(QStringLiteral("1200\t300\r\n1300\t400\r\n"));
-    pane.setCaretPosition(0);
-    QTest::keyClick(&pane, Qt::Key_Down, Qt::ShiftModifier);
-    QTest::keyClick(&pane, Qt::Key_End, Qt::ShiftModifier);
-    QCOMPARE(pane.selectedText(), QStringLiteral("1200\t300\n1300\t400"));
-    QTest::keyClick(&pane, Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("1200\t300\n1300\t400"));
-    QTest::keyClick(&pane, Qt::Key_A, Qt::ControlModifier);
-    QCOMPARE(pane.selectedText(), pane.toPlainText());
-    // A selection is not the end: new rows do not move the reader.
-    pane.appendLogText(QStringLiteral("1400\t500\r\n"));
-    QVERIFY(!pane.caretAtEnd());
-}
-
-void TestLogPaneView::replacedTextShowsItsEnd()
-{
-    LogPaneView pane;
-    pane.resize(300, 100);
-    pane.show();
-    pane.appendLogText(QStringLiteral("old\r\n"));
-    pane.setCaretPosition(1);
-    QByteArray log;
-    for (int i = 0; i < 100000; ++i)
-        log += QByteArray::number(i) + "\t300\t05/12/2026 07:50:20\r\n";
-    pane.setLogBytes(log);
-    QCOMPARE(pane.lineCount(), 100001);
-    QCOMPARE(pane.lineText(99999), QStringLiteral("99999\t300\t05/12/2026 07:50:20"));
-    QVERIFY(pane.caretAtEnd());
-    QCOMPARE(pane.verticalScrollBar()->value(), pane.verticalScrollBar()->maximum());
-    QVERIFY(pane.firstVisibleLine() + pane.visibleLineCount() >= pane.lineCount());
-    QCOMPARE(pane.toPlainText().size(), log.size() - 100000);
-}
-
-void TestLogPaneView::clearEmptiesAndSignals()
-{
-    LogPaneView pane;
-    pane.appendLogText(QStringLiteral("1200\t300\r\n"));
-    QSignalSpy changed(&pane, &LogPaneView::textChanged);
-    QVERIFY(changed.isValid());
-    pane.clear();
-    QCOMPARE(changed.size(), 1);
-    QVERIFY(pane.isEmpty());
-    QCOMPARE(pane.lineCount(), 1);
-    QVERIFY(pane.caretAtEnd());
-}
-
-void TestLogPaneView::burstIsPaintedOnceWithItsLastRow()
-{
-    LogPaneView pane;
-    pane.resize(300, 100);
-    pane.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&pane));
-    QTest::qWait(2 * PaintPacer::FrameMs);
-    PaintWatch watch(pane);
-    // Rows arriving as fast as events are handled, all within one frame (timers do not run).
-    for (int i = 0; i < 1000; ++i) {
-        pane.appendLogText(QStringLiteral("%1\t300\r\n").arg(i));
-        QCoreApplication::sendPostedEvents();
-    }
-    QCOMPARE(watch.paints, 1);
-    QCOMPARE(pane.lineCount(), 1001);
-    QCOMPARE(pane.lineText(999), QStringLiteral("999\t300"));
-    // The frame's end paints the last row.
-    QTRY_COMPARE(watch.paints, 2);
-    QCOMPARE(watch.linesAtPaint, 1001);
-    QVERIFY(watch.lastShown >= 1001);
-}
 
 QTEST_MAIN(TestLogPaneView)
 #include "tst_logpaneview.moc"

@@ -8,6 +8,33 @@
 
 using namespace orvel;
 
+namespace {
+
+/// Notes what each paint of the pane's viewport shows.
+struct PaintWatch : QObject
+{
+    explicit PaintWatch(LogPaneView &pane)
+        : m_pane(pane)
+    {
+        pane.viewport()->installEventFilter(this);
+    }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+            lastShown = m_pane.firstVisibleLine() + m_pane.visibleLineCount();
+            linesAtPaint = m_pane.lineCount();
+        }
+        return false;
+    }
+    LogPaneView &m_pane;
+    int paints = 0;
+    qsizetype lastShown = 0;
+    qsizetype linesAtPaint = 0;
+};
+
+} // namespace
+
 class TestLogPaneView : public QObject
 {
     Q_OBJECT
@@ -122,33 +149,6 @@ private Q_SLOTS:
         QVERIFY(watch.lastShown >= 1001);
     }
 };
-
-namespace {
-
-/// Notes what each paint of the pane's viewport shows.
-struct PaintWatch : QObject
-{
-    explicit PaintWatch(LogPaneView &pane)
-        : m_pane(pane)
-    {
-        pane.viewport()->installEventFilter(this);
-    }
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            ++paints;
-            lastShown = m_pane.firstVisibleLine() + m_pane.visibleLineCount();
-            linesAtPaint = m_pane.lineCount();
-        }
-        return false;
-    }
-    LogPaneView &m_pane;
-    int paints = 0;
-    qsizetype lastShown = 0;
-    qsizetype linesAtPaint = 0;
-};
-
-} // namespace
 
 QTEST_MAIN(TestLogPaneView)
 #include "tst_logpaneview.moc"

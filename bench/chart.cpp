@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // Chart drawing at one week: for every chart type, the time of a full redraw of 10,080 rows by two
 // series at 1280 x 480 pixels, and the time of one new sample (processing, scroll and drawing)
 // while the one-week window follows the newest sample. Medians of repeated runs.

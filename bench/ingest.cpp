@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // Pushes 100,000 count lines through the whole pipeline (line assembly, parse, time stamp, store,
 // one-week chart window scrolling, log write + sync, and optionally the log pane) and prints the
 // rate, the ratio to what a 9600-baud line can deliver, and the memory as it goes.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // Loading a log into the main window: generated logs of 10,000, 100,000 and 1,000,000 rows, each
 // loaded in a fresh process on the real window (offscreen). For each: the time until the pane
 // shows the end of the log, the time until the chart is drawn, the peak resident memory, and as a

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // portprobe: how long the start-up port probe (COM1-COM16) takes. Three layouts: the default
 // device names on this machine, sixteen ports that do not exist, and sixteen free
 // pseudo-terminals (every port opens and closes).

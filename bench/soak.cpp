@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // Soak run: the simulator sends 1,000,000 count lines through a real pseudo-terminal as fast as
 // it carries them, into the whole recording pipeline (port, receive buffer, parse, store, the
 // one-week chart window following, log writer with its syncs). Afterwards the log must hold

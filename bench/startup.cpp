@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // startup: time from process start to the main window shown and idle (offscreen), with an empty
 // settings store and with a full one (every preference as a closed window leaves them, and a
 // port override pointing at a live pseudo-terminal), and the part of it spent probing the ports.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // A history answer from the unit, cut into CR LF lines, through the history parser.
 #include "acquisition/portmap.h"
 #include "common/failure.h"

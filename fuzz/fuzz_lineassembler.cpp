@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // Bytes from the unit, cut into reads at arbitrary points, through the receive buffer and the
 // counts parser. The first byte picks the buffer limit, the next bytes the read sizes.
 #include "acquisition/countstoken.h"

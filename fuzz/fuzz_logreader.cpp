@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // Any file content given to the log loader's row reader, in a locale picked by the first byte.
 #include "common/localeformats.h"
 #include "logfile/logreader.h"

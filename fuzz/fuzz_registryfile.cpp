@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // Any settings file content through the settings store's parser; what parses must come back
 // the same after one more round through its text form.
 #include "settings/registryfile.h"

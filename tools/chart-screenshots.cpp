@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // Takes the screenshots of the README: the main window with a week and a bit of made-up readings,
 // every chart type at a one-hour and a one-week display period, grabbed offscreen into PNG files.
 //

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // orvel-counter-simulator: a particle counter unit on a pseudo-terminal, for trying the logger
 // without the hardware. Prints the device to open on its first line of output.
 

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // Takes the README's screenshot of the main window during a recording: the counter-unit simulator
 // on a pseudo-terminal as COM1, a couple of hours of readings, one minute apart, then a grab of
 // the real window. Run it under a virtual X display (scripts/window-screenshot.sh).

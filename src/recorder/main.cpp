@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // orvel-recorder: records a particle counter unit without a window (see man orvel-recorder).
 
 #include "common/clock.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 #include "recording/portreturnwatcher.h"
 
 #include <QDir>

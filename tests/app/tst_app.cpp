@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // The installed program itself: started offscreen with a home of its own, then ended the way a
 // logout or `kill` ends it.
 

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // What the window system shows as the captions: the X11 name properties of the real windows, read
 // with xprop from a virtual X server that the test starts for itself.
 

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // The chart toolbar acting on a real chart control, offscreen.
 
 #include "charting/chartcontrol.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // Dense bar columns blended into an image against the same lines stroked by QPainter.
 
 #include "charting/columncanvas.h"

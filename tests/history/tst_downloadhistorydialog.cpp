@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // The download window end to end, offscreen: the counter-unit simulator on a pseudo-terminal as
 // COM1, the window opened through its entry point over a stand-in main window with a real log
 // pane, the log file in a temporary folder.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // The history exchange without a window: line handling and conversion, then whole downloads from
 // the counter-unit simulator on a pseudo-terminal, the debug capture and the append to the log.
 

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // The window and orvel-recorder write the same log for the same readings: header, rows and
 // summary byte for byte, with the clock stopped and the same locale.
 

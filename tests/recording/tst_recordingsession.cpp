@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // One recording through the core alone, as the headless recorder runs it: the counter-unit
 // simulator on a pseudo-terminal reached through a link in a temporary device folder, the log on
 // disk, no widgets.

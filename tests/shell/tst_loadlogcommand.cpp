@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // The LoadLog command and the Browse chooser on the real main window, with generated logs,
 // scripted answers and a scripted file dialog.
 

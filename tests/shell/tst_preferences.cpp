@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // The main window's life cycle on the real window: first-run defaults, every preference saved at
 // close and restored at the next start, hand-edited values, closing during a recording, the
 // deferred "Load log on startup", and port overrides from the settings.

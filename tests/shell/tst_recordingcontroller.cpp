@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // The recording shell driven as a user would: key presses on the real main window, the simulator
 // as COM1, scripted answers to the questions.
 

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // The simulator's --register-port: the pseudo-terminal is offered as a port in the logger's
 // settings while the simulator runs, and what was there before comes back when it ends.
 

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // The main window from the keyboard and to assistive technology: the Tab chain, the names it
 // reports, the captions' mnemonic keys and the slider's text after keyboard moves.
 

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
 // orvel-port-holder DEVICE: opens DEVICE as COM1 in a process of its own and keeps it open until
 // standard input closes, so the tests can see a port that another program holds.
 

@@ -22,13 +22,19 @@ QString nearestFolder(const QString &path)
     return folder.absolutePath();
 }
 
+/// Nodes of the pseudo-terminal file system come and go without change notifications.
+bool sendsNotifications(const QString &folder)
+{
+    const QString real = QFileInfo(folder).canonicalFilePath();
+    return real != QLatin1String("/dev/pts") && !real.startsWith(QLatin1String("/dev/pts/"));
+}
+
 } // namespace
 
 PortReturnWatcher::PortReturnWatcher(const DeviceIdentities &identities, QObject *parent)
     : QObject(parent)
     , m_identities(identities)
 {
-    m_fallback.setInterval(FallbackIntervalMs);
     connect(&m_fallback, &QTimer::timeout, this, &PortReturnWatcher::check);
     connect(&m_folders, &QFileSystemWatcher::directoryChanged, this, &PortReturnWatcher::check);
 }
@@ -38,8 +44,7 @@ void PortReturnWatcher::watch(const QString &devicePath, const UsbIdentity &iden
     m_devicePath = devicePath;
     m_identity = identity;
     m_watching = true;
-    watchFolders();
-    m_fallback.start();
+    m_fallback.start(watchFolders() ? SafetyIntervalMs : FallbackIntervalMs);
 }
 
 void PortReturnWatcher::stop()
@@ -51,36 +56,45 @@ void PortReturnWatcher::stop()
         m_folders.removePaths(folders);
 }
 
-void PortReturnWatcher::watchFolders()
+bool PortReturnWatcher::watchFolders()
 {
     QStringList wanted{nearestFolder(m_devicePath)};
     // A renumbered adapter reappears as another node in the device folder.
     if (m_identity.isValid())
         wanted.append(QStringLiteral("/dev"));
     const QStringList current = m_folders.directories();
+    bool notified = true;
     for (const QString &folder : wanted) {
-        if (!current.contains(folder))
-            m_folders.addPath(folder);
+        if (!current.contains(folder) && !m_folders.addPath(folder))
+            notified = false;
+        notified = notified && sendsNotifications(folder);
     }
+    return notified;
 }
 
 void PortReturnWatcher::check()
 {
     if (!m_watching)
         return;
-    watchFolders();
+    const int interval = watchFolders() ? SafetyIntervalMs : FallbackIntervalMs;
+    QString candidate;
     if (QFileInfo::exists(m_devicePath)) {
-        Q_EMIT candidateAppeared(m_devicePath);
-        return;
-    }
-    if (!m_identity.isValid())
-        return;
-    for (const QString &path : m_identities.devicePaths()) {
-        if (m_identity.sameAdapter(m_identities.identityOf(path))) {
-            Q_EMIT candidateAppeared(path);
-            return;
+        candidate = m_devicePath;
+    } else if (m_identity.isValid()) {
+        for (const QString &path : m_identities.devicePaths()) {
+            if (m_identity.sameAdapter(m_identities.identityOf(path))) {
+                candidate = path;
+                break;
+            }
         }
     }
+    // A device that is there but not ready yet (its permissions still being set, say) is
+    // tried again soon; the receiver of the signal stops the watch once it has it.
+    const int next = candidate.isEmpty() ? interval : FallbackIntervalMs;
+    if (m_fallback.interval() != next || !m_fallback.isActive())
+        m_fallback.start(next);
+    if (!candidate.isEmpty())
+        Q_EMIT candidateAppeared(candidate);
 }
 
 } // namespace orvel

@@ -16,14 +16,18 @@ namespace orvel {
 /// again, a /dev/serial/by-id link, the same ttyUSB number), or, for a USB adapter the kernel
 /// renumbered, at another node with the same USB identity.
 ///
-/// Driven by change notifications of the folders involved, with a slow timer as a fallback for
-/// file systems that send none; nothing blocks and nothing runs while not watching. UI thread.
+/// Driven by change notifications of the folders involved: while they send them, nothing runs
+/// but a rare safety check. Folders that send none (a pseudo-terminal's own folder, a folder
+/// that cannot be watched) are looked at every second, and so is a device that appeared but
+/// could not be opened yet. Nothing blocks. UI thread.
 class PortReturnWatcher : public QObject
 {
     Q_OBJECT
 public:
-    /// Fallback check interval while watching; a return is seen within this time at the latest.
+    /// Check interval where folders send no notifications, or after a candidate appeared.
     static constexpr int FallbackIntervalMs = 1000;
+    /// Check interval while every folder involved sends notifications.
+    static constexpr int SafetyIntervalMs = 30000;
 
     explicit PortReturnWatcher(const DeviceIdentities &identities, QObject *parent = nullptr);
 
@@ -32,8 +36,11 @@ public:
     void stop();
     bool isWatching() const { return m_watching; }
 
-    /// Looks now (also done on every notification and at the fallback interval).
+    /// Looks now (also done on every notification and at the check interval).
     void check();
+
+    /// The current check interval while watching, in milliseconds.
+    int checkInterval() const { return m_fallback.interval(); }
 
 Q_SIGNALS:
     /// A device that may be the lost one is present at `devicePath`. Emitted again at the next
@@ -41,7 +48,8 @@ Q_SIGNALS:
     void candidateAppeared(const QString &devicePath);
 
 private:
-    void watchFolders();
+    /// Watches the folders involved; false where one of them sends no notifications.
+    bool watchFolders();
 
     const DeviceIdentities &m_identities;
     QFileSystemWatcher m_folders;

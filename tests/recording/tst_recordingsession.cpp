@@ -241,7 +241,7 @@ private Q_SLOTS:
             QVERIFY(r.notifier.notices.isEmpty());
             QVERIFY(send("5,3\r\n", 3)); // not "15,3": the cut-off line is gone
         } else {
-            QTest::qWait(1500); // the fallback check runs and finds nothing
+            QTest::qWait(1500); // a watched folder changes only when something comes
             QCOMPARE(r.session.state(), RecordingSession::State::WaitingForPort);
         }
         r.session.stop();

@@ -4,6 +4,8 @@
 // Takes the README's screenshot of the main window during a recording: the counter-unit simulator
 // on a pseudo-terminal as COM1, a couple of hours of readings, one minute apart, then a grab of
 // the real window. Run it under a virtual X display (scripts/window-screenshot.sh).
+//
+//   window-screenshot [OUTPUT.png [WIDTHxHEIGHT|smallest]]
 
 #include "acquisition/receivehandler.h"
 #include "charting/sampleprocessor.h"
@@ -49,7 +51,17 @@ int main(int argc, char *argv[])
     environment.configFolder = documents.filePath(QStringLiteral("config"));
 
     MainWindow window(environment);
-    window.resize(1100, 760);
+    const QString size = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("1100x760");
+    if (size == QLatin1String("smallest")) {
+        window.resize(window.minimumSizeHint());
+    } else {
+        const QStringList sides = size.split(QLatin1Char('x'));
+        if (sides.size() != 2 || sides[0].toInt() <= 0 || sides[1].toInt() <= 0) {
+            QTextStream(stderr) << "window-screenshot: a size is WIDTHxHEIGHT or smallest\n";
+            return 2;
+        }
+        window.resize(sides[0].toInt(), sides[1].toInt());
+    }
     window.show();
     // One minute between readings, as the unit sends them.
     QObject::connect(&window.receiveHandler(), &ReceiveHandler::lineReceived, &window,

@@ -15,7 +15,6 @@
 
 #include <QMenu>
 #include <QToolTip>
-#include <QVBoxLayout>
 
 #include <cmath>
 #include <limits>
@@ -56,10 +55,8 @@ ChartControl::~ChartControl() = default;
 
 void ChartControl::buildPlot()
 {
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    // Placed by resizeEvent, which leaves it out (at its last size) on a sliver of a chart.
     m_plot = new QCustomPlot(this);
-    layout->addWidget(m_plot);
     m_plot->setLocale(locale());
     m_plot->setAutoAddPlottableToLegend(false);
     m_plot->setNotAntialiasedElements(QCP::aeAxes | QCP::aeGrid | QCP::aeSubGrid | QCP::aeFills);
@@ -129,6 +126,25 @@ void ChartControl::changeEvent(QEvent *event)
         applyLook();
         redraw();
     }
+}
+
+QSize ChartControl::sizeHint() const
+{
+    return m_plot->plotLayout()->minimumOuterSizeHint();
+}
+
+QSize ChartControl::minimumSizeHint() const
+{
+    return {m_plot->plotLayout()->minimumOuterSizeHint().width(), 0};
+}
+
+void ChartControl::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    const bool shown = height() >= MinimumPlotHeight;
+    if (shown)
+        m_plot->setGeometry(rect());
+    m_plot->setVisible(shown);
 }
 
 void ChartControl::setChartType(ChartType type)

@@ -107,9 +107,16 @@ public:
 
     QCustomPlot *plot() const { return m_plot; }
 
+    /// Below this height nothing of the chart could be read: the plot is left out.
+    static constexpr int MinimumPlotHeight = 24;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 protected:
     /// Follows palette and style changes: the chart takes its colours from the palette.
     void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildPlot();

@@ -146,6 +146,14 @@ void ChartLook::arrange()
 
     m_plot->yAxis->ticker()->setTickCount(valueTickCount(plotHeight));
 
+    // The date below the time labels goes before the plot gets too short to read.
+    QCPAxis *category = m_plot->xAxis;
+    if (category->label() != m_shownTitles[0])
+        m_titles[0] = category->label();
+    m_categoryTitleDropped = viewport.height() < CategoryTitleMinimumHeight;
+    m_shownTitles[0] = m_categoryTitleDropped ? QString() : m_titles[0];
+    category->setLabel(m_shownTitles[0]);
+
     // The labels stand beside the plot only when all of them fit along its height.
     const std::vector<StatisticLines::Label> labels = m_statLines.labels();
     int labelHeight = 0;
@@ -173,7 +181,7 @@ void ChartLook::placeLabels()
     // (The title's length along its axis does not change the layout.)
     QCPAxis *axes[2] = {m_plot->xAxis, m_plot->yAxis};
     const int lengths[2] = {rect.width(), rect.height()};
-    for (size_t i = 0; i < 2; ++i) {
+    for (size_t i = m_categoryTitleDropped ? 1 : 0; i < 2; ++i) {
         if (axes[i]->label() != m_shownTitles[i])
             m_titles[i] = axes[i]->label();
         m_shownTitles[i] = elided(m_titles[i], lengths[i]);

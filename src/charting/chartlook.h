@@ -23,7 +23,8 @@ class StatisticLines;
 /// axes, grid, text and two series colours that stand out on light and dark backgrounds alike),
 /// the legend in a row of its own above the plot, the statistic labels in a column right of the
 /// plot (stacked where their values lie close), and what gives way on a short chart: fewer value
-/// ticks, elided axis titles, then no legend and no statistic labels.
+/// ticks, elided axis titles, then no legend and no statistic labels, then no date title below
+/// the time labels.
 ///
 /// Works on the plot's parts owned by the chart; arranges them before every replot and places
 /// the labels once the plot's layout is known. UI thread only.
@@ -32,6 +33,8 @@ class ChartLook
 public:
     /// Below this height of the plot the legend gives way.
     static constexpr int LegendMinimumHeight = 160;
+    /// Below this height of the chart the category axis title (the date) gives way.
+    static constexpr int CategoryTitleMinimumHeight = 130;
 
     ChartLook(QCustomPlot *plot, StatisticLines &statLines, BarPlottable &bars,
               std::array<QCPGraph *, 2> legendEntries);
@@ -72,6 +75,7 @@ private:
     /// The full axis titles and the elided texts last put on the axes.
     std::array<QString, 2> m_titles;
     std::array<QString, 2> m_shownTitles;
+    bool m_categoryTitleDropped = false;
 };
 
 } // namespace orvel

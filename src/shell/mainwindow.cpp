@@ -139,7 +139,9 @@ MainWindow::MainWindow(ShellEnvironment environment, QWidget *parent)
     startPublishing();
     new WindowAccessibility(*this); // accessible names, the slider's text
 
-    // The size as built; the stored placement replaces it.
+    // The size as built; the stored placement replaces it. Smaller than the minimum, the lists
+    // and the log pane have no room left.
+    setMinimumSize(MinimumWidth, MinimumHeight);
     resize(980, 720);
     m_preferences->Form_Load();
 }
@@ -263,7 +265,9 @@ void MainWindow::buildChartFrame(QWidget *parent)
     m_chartToolbar->addWidget(m_displayPeriodComboBox);
 
     m_chartArea = m_chartControl;
-    m_chartArea->setMinimumHeight(120);
+    // On a short window the chart gives way to the toolbar and the slider; its labels and
+    // legend step aside first.
+    m_chartArea->setMinimumHeight(0);
     m_chartSlider = new QSlider(Qt::Horizontal, m_chartFrame);
     m_chartSlider->setObjectName(QStringLiteral("ChartSlider"));
     m_chartSlider->setTickPosition(QSlider::TicksBelow);

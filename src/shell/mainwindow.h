@@ -97,6 +97,10 @@ public:
     void loadTestGraphData();
     void clearTestGraphData();
 
+    /// The window's smallest size: the toolbars, the counts and the status bar still readable.
+    static constexpr int MinimumWidth = 480;
+    static constexpr int MinimumHeight = 360;
+
     /// The port list's item data role that holds an entry's device path.
     static constexpr int DevicePathRole = Qt::UserRole + 1;
     /// The notice key of a broker problem.

@@ -15,17 +15,20 @@ UnitPicture::UnitPicture(QWidget *parent)
     setFixedWidth(96);
     // Never taller than 6060 twips.
     setMaximumHeight(6060 * logicalDpiY() / 1440);
-    setMinimumHeight(90);
+    // On a short window the counts below keep their room: the picture shrinks, then goes.
+    setMinimumHeight(0);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     setToolTip(QStringLiteral("Particle counter unit"));
 }
 
 void UnitPicture::paintEvent(QPaintEvent *)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     // Keep the unit's proportions (about 3 : 5) inside whatever height the layout gives.
     const double height = std::min<double>(this->height() - 8, (width() - 16) * 5.0 / 3.0);
+    if (height < MinimumDrawnHeight)
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
     const double width = height * 3.0 / 5.0;
     const QRectF body((this->width() - width) / 2, 4, width, height);
 

@@ -4,6 +4,7 @@
 #include "common/clock.h"
 #include "common/localeformats.h"
 #include "shell/mainwindow.h"
+#include "shell/splitter.h"
 #include "shell/statuspanels.h"
 #include "shellfixture.h"
 
@@ -170,6 +171,46 @@ private Q_SLOTS:
             for (qsizetype j = i + 1; j < textRects.size(); ++j)
                 QVERIFY(!textRects[i].intersects(textRects[j]));
         }
+    }
+
+    /// At the window's smallest size, with the bar at either limit, the parts of the log area and
+    /// of the chart area stay inside their area and clear of each other.
+    void smallestWindowKeepsItsPartsApart_data()
+    {
+        QTest::addColumn<int>("barPosition");
+        QTest::newRow("bar up") << 0;
+        QTest::newRow("bar as built") << -1;
+        QTest::newRow("bar down") << 100000;
+    }
+
+    void smallestWindowKeepsItsPartsApart()
+    {
+        QFETCH(int, barPosition);
+        test::ShellFixture fixture;
+        MainWindow window(fixture.environment());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.resize(window.minimumSize());
+        QTRY_COMPARE(window.size(), QSize(MainWindow::MinimumWidth, MainWindow::MinimumHeight));
+        if (barPosition >= 0)
+            window.splitter()->setBarPosition(barPosition);
+        QCoreApplication::sendPostedEvents();
+
+        qsizetype seen = 0;
+        for (int i = 0; i < window.splitter()->count(); ++i) {
+            const QWidget *area = window.splitter()->widget(i);
+            QList<QRect> parts;
+            for (const QWidget *part : area->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+                if (!part->isVisible() || part->geometry().isEmpty())
+                    continue;
+                QVERIFY2(area->rect().contains(part->geometry()), qPrintable(part->objectName()));
+                for (const QRect &other : std::as_const(parts))
+                    QVERIFY2(!other.intersects(part->geometry()), qPrintable(part->objectName()));
+                parts.append(part->geometry());
+            }
+            seen += parts.size();
+        }
+        QVERIFY(seen >= 5); // an area at its limit may have nothing left to show
     }
 
 private:

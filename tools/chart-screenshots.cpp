@@ -11,6 +11,7 @@
 #include "charting/chartcontrol.h"
 #include "charting/charttoolbar.h"
 #include "charting/sampleprocessor.h"
+#include "common/clock.h"
 #include "common/notifier.h"
 #include "shell/mainwindow.h"
 
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -83,7 +85,10 @@ int main(int argc, char *argv[])
     QDir().mkpath(out.path());
 
     RecordingNotifier notifier;
+    // The clock stands just after the last reading, so the status bar agrees with the chart.
+    FixedClock clock(QDateTime(QDate(2026, 12, 5), QTime(22, 50, 20)));
     ShellEnvironment environment;
+    environment.clock = &clock;
     environment.documentsFolder = [&home] { return home.path(); };
     environment.locale = QLocale(QLocale::English, QLocale::UnitedStates);
     environment.notifier = &notifier;
@@ -92,6 +97,9 @@ int main(int argc, char *argv[])
     MainWindow window(environment);
     window.resize(size);
     window.show();
+    // The shots show the path a user's default log has, not the temporary folder.
+    window.LogFileTextBox()->setText(
+        QStringLiteral("/home/user/Documents/Orvel Logs/OrveaLog.txt"));
 
     fillReadings(window.processor(), 10080 + 900);
     ChartToolbar &toolbar = *window.chartToolbar();

@@ -76,7 +76,6 @@ private Q_SLOTS:
         QCOMPARE(source.SampleTimer().interval(), 6000);
         QVERIFY(!source.SampleTimer().isActive());
         QSignalSpy spy(&source, &DemoSampleSource::sampleGenerated);
-        source.setPrevious(1000, 200);
         source.SampleTimer().setInterval(1);
         source.SampleTimer().start();
         QVERIFY(spy.wait(1000));

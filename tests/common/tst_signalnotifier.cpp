@@ -29,7 +29,6 @@ private Q_SLOTS:
         SignalNotifier notifier({SIGTERM, SIGINT, SIGHUP});
         QVERIFY(notifier.isValid());
         QSignalSpy spy(&notifier, &SignalNotifier::signalled);
-        QVERIFY(spy.isValid());
         // Had the handler not been installed, this would end the test program.
         QCOMPARE(::kill(::getpid(), signalNumber), 0);
         QCOMPARE(spy.size(), 0); // not from inside the handler

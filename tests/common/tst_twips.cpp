@@ -19,8 +19,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("pixels");
         QTest::addColumn<int>("twips");
         QTest::newRow("96 dpi") << 96.0 << 200 << 3000;
-        QTest::newRow("120 dpi") << 120.0 << 200 << 2400;
-        QTest::newRow("144 dpi") << 144.0 << 201 << 2010;
         QTest::newRow("110 dpi, rounded up") << 110.0 << 50 << 655;
         QTest::newRow("163 dpi, rounded down") << 163.0 << 7 << 62;
         QTest::newRow("137.5 dpi") << 137.5 << 333 << 3487;

@@ -72,6 +72,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<CounterSimulator> m_unit;
     std::unique_ptr<LogFolder> m_logFolder;
+    /// Its deletion deletes any window a test leaves open.
     std::unique_ptr<QWidget> m_mainWindow;
     LogPaneView *m_mainPane = nullptr;
     RecordingNotifier m_notifier;
@@ -123,11 +124,7 @@ DownloadHistoryDialog *
 TestDownloadHistoryDialog::open(const DownloadHistoryDialog::Context &context)
 {
     DownloadHistoryDialog *dialog = DownloadHistoryDialog::openModal(context);
-    if (!dialog)
-        return nullptr;
-    if (!QTest::qWaitForWindowExposed(dialog))
-        return nullptr;
-    return dialog;
+    return dialog && QTest::qWaitForWindowExposed(dialog) ? dialog : nullptr;
 }
 
 DownloadHistoryDialog *
@@ -223,7 +220,6 @@ void TestDownloadHistoryDialog::errorBoxCarriesTheWindowCaption()
     QCOMPARE(boxes.first()->windowTitle(), QStringLiteral("Download History"));
     QCOMPARE(boxes.first()->icon(), QMessageBox::Warning);
     QVERIFY(boxes.first()->text().startsWith("Error evaluating the following text:"));
-    dialog->reject();
 }
 
 void TestDownloadHistoryDialog::silentUnitShowsTheNotAnsweredNote()
@@ -243,7 +239,6 @@ void TestDownloadHistoryDialog::silentUnitShowsTheNotAnsweredNote()
     m_unit->sendRaw(m_unit->historyAnswer());
     QTRY_VERIFY(dialog->AppendToLog()->isEnabled());
     QVERIFY(!dialog->statusLabel()->text().contains("has not answered yet"));
-    dialog->reject();
 }
 
 void TestDownloadHistoryDialog::failureIsReportedAndTheWindowStays_data()
@@ -280,7 +275,6 @@ void TestDownloadHistoryDialog::failureIsReportedAndTheWindowStays()
     QVERIFY(dialog->isVisible());
     QVERIFY(!dialog->AppendToLog()->isEnabled());
     QCOMPARE(dialog->statusLabel()->text(), status);
-    dialog->reject();
 }
 
 void TestDownloadHistoryDialog::appendThatFailsKeepsTheWindowOpen()
@@ -329,7 +323,6 @@ void TestDownloadHistoryDialog::showingAgainNeitherRestartsNorDisablesAppend()
     QVERIFY(dialog->AppendToLog()->isEnabled());
     QCOMPARE(m_unit->received(), QByteArray("D\r"));
     QCOMPARE(dialog->RichTextBox()->toPlainText(), shown(defaultHistoryText()));
-    dialog->reject();
 }
 
 QTEST_MAIN(TestDownloadHistoryDialog)

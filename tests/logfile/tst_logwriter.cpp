@@ -3,9 +3,9 @@
 
 #include "common/clock.h"
 #include "common/failure.h"
-#include "common/runningstatistics.h"
 #include "common/localeformats.h"
 #include "common/notifier.h"
+#include "common/runningstatistics.h"
 #include "logfile/logpane.h"
 #include "logfile/logwriter.h"
 
@@ -23,20 +23,13 @@ using namespace orvel;
 
 namespace {
 
-/// A pane that keeps its text and a caret the way the real one does.
+/// A pane that keeps what it is shown.
 class TextPane : public LogPane
 {
 public:
-    void appendLogText(const QString &text) override
-    {
-        const bool atEnd = caret == content.size();
-        content += text;
-        if (atEnd)
-            caret = content.size();
-    }
-    void moveCaretToEnd() override { caret = content.size(); }
+    void appendLogText(const QString &text) override { content += text; }
+    void moveCaretToEnd() override {}
     QString content;
-    qsizetype caret = 0;
 };
 
 QByteArray readAll(const QString &path)
@@ -69,14 +62,12 @@ public:
         lowered.rlim_cur = bytes;
         m_active = ::setrlimit(RLIMIT_FSIZE, &lowered) == 0;
     }
-    ~FileSizeLimit() { lift(); }
-    void lift()
+    ~FileSizeLimit()
     {
         if (!m_active)
             return;
         ::setrlimit(RLIMIT_FSIZE, &m_saved);
         std::signal(SIGXFSZ, m_savedHandler);
-        m_active = false;
     }
     bool isActive() const { return m_active; }
 
@@ -96,6 +87,7 @@ class TestLogWriter : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void cleanup() { m_writer.reset(); }
 
     void init()
     {
@@ -104,32 +96,33 @@ private Q_SLOTS:
         m_folder = m_dir->filePath(QStringLiteral("logs"));
         QVERIFY(QDir().mkpath(m_folder));
         m_path = m_folder + QStringLiteral("/OrveaLog.txt");
+        m_notifier.messages.clear();
+        m_writer = std::make_unique<LogWriter>(m_notifier);
+        m_writer->setPane(&m_pane);
+        m_pane.content.clear();
     }
 
     void writesNothingWhileClosed()
     {
-        RecordingNotifier notifier;
-        LogWriter writer(notifier);
-        TextPane pane;
-        writer.setPane(&pane);
-        writer.WriteLogLine(QStringLiteral("lost"));
+        m_writer->WriteLogLine(QStringLiteral("lost"));
         // Opening creates the file; a recording without samples leaves it empty.
-        writer.open(m_path);
-        writer.WriteSummary(0, statisticsOf({{1, 2}}), LocaleFormats(QLocale::c()));
-        writer.close();
+        m_writer->open(m_path);
+        m_writer->WriteSummary(0, statisticsOf({{1, 2}}), LocaleFormats(QLocale::c()));
+        m_writer->close();
         QCOMPARE(readAll(m_path), QByteArray());
-        QVERIFY(pane.content.isEmpty());
+        QVERIFY(m_pane.content.isEmpty());
     }
 
-    void addsLineEndOnlyWhenMissing()
+    void appendsAndAddsLineEndOnlyWhenMissing()
     {
-        RecordingNotifier notifier;
-        LogWriter writer(notifier);
-        writer.open(m_path);
-        writer.WriteLogLine(QStringLiteral("Small\tLarge\tDate/Time"));
-        writer.WriteLogLine(QStringLiteral("1200\t300\r\nmid"));
-        writer.WriteLogLine(QStringLiteral("Grüße"));
-        writer.close();
+        m_writer->open(m_path);
+        m_writer->WriteLogLine(QStringLiteral("Small\tLarge\tDate/Time"));
+        m_writer->WriteLogLine(QStringLiteral("1200\t300\r\nmid"));
+        m_writer->close();
+        // The next recording appends to the same file.
+        m_writer->open(m_path);
+        m_writer->WriteLogLine(QStringLiteral("Grüße"));
+        m_writer->close();
         // UTF-8 without a byte-order mark, CR LF only where missing.
         QCOMPARE(readAll(m_path),
                  QByteArray("Small\tLarge\tDate/Time\r\n1200\t300\r\nmidGr\xc3\xbc\xc3\x9f"
@@ -160,75 +153,32 @@ private Q_SLOTS:
         QFETCH(QString, localeName);
         QFETCH(Samples, samples);
         QFETCH(QStringList, figures);
-        RecordingNotifier notifier;
-        LogWriter writer(notifier);
-        writer.open(m_path);
-        writer.WriteSummary(qint32(samples.size()), statisticsOf(samples),
-                            LocaleFormats(QLocale(localeName)));
-        writer.close();
+        m_writer->open(m_path);
+        m_writer->WriteSummary(qint32(samples.size()), statisticsOf(samples),
+                               LocaleFormats(QLocale(localeName)));
+        m_writer->close();
         QCOMPARE(QString::fromUtf8(readAll(m_path)), summaryText(figures));
-    }
-
-    void twoRecordingsAppend()
-    {
-        RecordingNotifier notifier;
-        LogWriter writer(notifier);
-        const LocaleFormats formats(QLocale::c());
-        for (int recording = 1; recording <= 2; ++recording) {
-            writer.open(m_path);
-            writer.WriteLogLine(QStringLiteral("Small\tLarge\tDate/Time"));
-            writer.WriteLogLine(QStringLiteral("%1\t1\r\n").arg(recording * 100));
-            writer.WriteSummary(1, statisticsOf({{recording * 100, 1}}), formats);
-            writer.close();
-        }
-        const QString text = QString::fromUtf8(readAll(m_path));
-        QCOMPARE(text.count(QStringLiteral("SUMMARY")), 2);
-        QVERIFY(text.indexOf(QStringLiteral(" Low : 100")) < text.indexOf(QStringLiteral("200\t1")));
-        QVERIFY(text.indexOf(QStringLiteral("200\t1")) < text.indexOf(QStringLiteral(" Low : 200")));
-    }
-
-    void paneKeepsReadersPlace()
-    {
-        RecordingNotifier notifier;
-        LogWriter writer(notifier);
-        TextPane pane;
-        writer.setPane(&pane);
-        writer.open(m_path);
-        writer.WriteLogLine(QStringLiteral("one"));
-        QCOMPARE(pane.caret, pane.content.size());
-        writer.WriteLogLine(QStringLiteral("two"));
-        QCOMPARE(pane.caret, pane.content.size());
-        pane.caret = 2;
-        writer.WriteLogLine(QStringLiteral("three"));
-        QCOMPARE(pane.content, QStringLiteral("one\r\ntwo\r\nthree\r\n"));
-        QCOMPARE(pane.caret, 2);
     }
 
     void openFailureNamesTheFile()
     {
-        RecordingNotifier notifier;
-        LogWriter writer(notifier);
         const QString path = m_dir->filePath(QStringLiteral("no/such/folder/log.txt"));
         try {
-            writer.open(path);
+            m_writer->open(path);
             QFAIL("opened");
         } catch (const Failure &failure) {
             QVERIFY(failure.description().contains(path));
         }
-        QVERIFY(!writer.isOpen());
+        QVERIFY(!m_writer->isOpen());
     }
 
     /// A full disk: the write cut short is taken back, the rows wait (shown in the pane, counted
     /// by the signal) and follow in order once space is back.
     void fullDiskRowsWaitAndFollowInOrder()
     {
-        RecordingNotifier notifier;
-        LogWriter writer(notifier);
-        QSignalSpy pending(&writer, &LogWriter::pendingRowsChanged);
-        TextPane pane;
-        writer.setPane(&pane);
-        writer.open(m_path);
-        writer.WriteLogLine(Header);
+        QSignalSpy pending(m_writer.get(), &LogWriter::pendingRowsChanged);
+        m_writer->open(m_path);
+        m_writer->WriteLogLine(Header);
         QString rows;
         {
             // Room for less than one row: the first write is cut short, the rest fail outright.
@@ -236,24 +186,24 @@ private Q_SLOTS:
             if (!limit.isActive())
                 QSKIP("cannot lower the file size limit here");
             for (int i = 1; i <= 5; ++i) {
-                writer.WriteLogLine(row(i));
+                m_writer->WriteLogLine(row(i));
                 rows += row(i);
             }
         }
-        QCOMPARE(notifier.messages.size(), 1);
-        QVERIFY2(notifier.messages[0].contains(m_path), qPrintable(notifier.messages[0]));
+        QCOMPARE(m_notifier.messages.size(), 1);
+        QVERIFY2(m_notifier.messages[0].contains(m_path), qPrintable(m_notifier.messages[0]));
         QCOMPARE(readAll(m_path), Header.toUtf8());
-        QCOMPARE(writer.pendingRows(), 5);
+        QCOMPARE(m_writer->pendingRows(), 5);
         QCOMPARE(pending.constLast().first().toInt(), 5);
-        QCOMPARE(pane.content, Header + rows);
+        QCOMPARE(m_pane.content, Header + rows);
 
-        writer.WriteLogLine(row(6));
-        QCOMPARE(writer.pendingRows(), 0);
+        m_writer->WriteLogLine(row(6));
+        QCOMPARE(m_writer->pendingRows(), 0);
         QCOMPARE(pending.constLast().first().toInt(), 0);
-        writer.close();
+        m_writer->close();
         QCOMPARE(QString::fromUtf8(readAll(m_path)), Header + rows + row(6));
-        QCOMPARE(pane.content, Header + rows + row(6));
-        QCOMPARE(notifier.messages.size(), 1);
+        QCOMPARE(m_pane.content, Header + rows + row(6));
+        QCOMPARE(m_notifier.messages.size(), 1);
     }
 
     void vanishedFileIsCreatedAgain_data()
@@ -269,17 +219,15 @@ private Q_SLOTS:
     {
         QFETCH(bool, moved);
         const QString movedPath = m_dir->filePath(QStringLiteral("Elsewhere.txt"));
-        RecordingNotifier notifier;
-        LogWriter writer(notifier);
-        writer.open(m_path);
-        writer.WriteLogLine(row(1));
+        m_writer->open(m_path);
+        m_writer->WriteLogLine(row(1));
         QVERIFY(moved ? QFile::rename(m_path, movedPath) : QFile::remove(m_path));
-        writer.WriteLogLine(row(2));
-        writer.WriteLogLine(row(3));
-        writer.close();
+        m_writer->WriteLogLine(row(2));
+        m_writer->WriteLogLine(row(3));
+        m_writer->close();
 
-        QCOMPARE(notifier.messages.size(), 1);
-        QVERIFY2(notifier.messages[0].contains(m_path), qPrintable(notifier.messages[0]));
+        QCOMPARE(m_notifier.messages.size(), 1);
+        QVERIFY2(m_notifier.messages[0].contains(m_path), qPrintable(m_notifier.messages[0]));
         const QString text = QString::fromUtf8(readAll(m_path));
         QVERIFY2(text.startsWith(QStringLiteral("Note: the log file was deleted or moved away")),
                  qPrintable(text));
@@ -303,30 +251,28 @@ private Q_SLOTS:
     void refusedLogIsWaitedFor()
     {
         QFETCH(bool, logBecomesFolder);
-        RecordingNotifier notifier;
         FixedClock clock(QDateTime(QDate(2026, 12, 5), QTime(7, 50)));
-        LogWriter writer(notifier);
-        writer.setClock(&clock);
-        writer.open(m_path);
-        writer.WriteLogLine(Header);
-        writer.WriteLogLine(row(1));
+        m_writer->setClock(&clock);
+        m_writer->open(m_path);
+        m_writer->WriteLogLine(Header);
+        m_writer->WriteLogLine(row(1));
         refuse(logBecomesFolder);
-        writer.WriteLogLine(row(2));
-        QCOMPARE(writer.pendingRows(), 0); // not looked at yet
+        m_writer->WriteLogLine(row(2));
+        QCOMPARE(m_writer->pendingRows(), 0); // not looked at yet
         clock.advanceSecs(1);
-        writer.WriteLogLine(row(3));
-        QCOMPARE(writer.pendingRows(), 4);
-        QCOMPARE(notifier.messages.size(), 1);
-        QVERIFY2(notifier.messages[0].startsWith(QStringLiteral("Cannot write to the log file")),
-                 qPrintable(notifier.messages[0]));
+        m_writer->WriteLogLine(row(3));
+        QCOMPARE(m_writer->pendingRows(), 4);
+        QCOMPARE(m_notifier.messages.size(), 1);
+        QVERIFY2(m_notifier.messages[0].startsWith(QStringLiteral("Cannot write to the log file")),
+                 qPrintable(m_notifier.messages[0]));
 
         accept(logBecomesFolder);
-        writer.WriteLogLine(row(4));
-        QCOMPARE(writer.pendingRows(), 0);
-        writer.close();
-        QCOMPARE(notifier.messages.size(), 2);
-        QVERIFY2(notifier.messages[1].contains(QStringLiteral("created again")),
-                 qPrintable(notifier.messages[1]));
+        m_writer->WriteLogLine(row(4));
+        QCOMPARE(m_writer->pendingRows(), 0);
+        m_writer->close();
+        QCOMPARE(m_notifier.messages.size(), 2);
+        QVERIFY2(m_notifier.messages[1].contains(QStringLiteral("created again")),
+                 qPrintable(m_notifier.messages[1]));
         const QString text = QString::fromUtf8(readAll(m_path));
         QVERIFY2(text.startsWith(QStringLiteral("Note: ")) &&
                      text.endsWith(QStringLiteral("goes on.\r\n") + Header + row(1) + row(2) +
@@ -341,33 +287,32 @@ private Q_SLOTS:
     void refusedAtTheStopGoesToARecoveryFile()
     {
         QFETCH(bool, logBecomesFolder);
-        RecordingNotifier notifier;
         FixedClock clock(QDateTime(QDate(2026, 12, 5), QTime(7, 50)));
-        LogWriter writer(notifier);
-        writer.setClock(&clock);
-        QSignalSpy pending(&writer, &LogWriter::pendingRowsChanged);
-        writer.open(m_path);
-        writer.WriteLogLine(Header);
-        writer.WriteLogLine(row(1));
+        m_writer->setClock(&clock);
+        QSignalSpy pending(m_writer.get(), &LogWriter::pendingRowsChanged);
+        m_writer->open(m_path);
+        m_writer->WriteLogLine(Header);
+        m_writer->WriteLogLine(row(1));
         refuse(logBecomesFolder);
-        writer.WriteLogLine(row(2));
-        writer.WriteSummary(2, statisticsOf({{100, 300}, {200, 300}}), LocaleFormats(QLocale::c()));
-        writer.close();
+        m_writer->WriteLogLine(row(2));
+        m_writer->WriteSummary(2, statisticsOf({{100, 300}, {200, 300}}),
+                               LocaleFormats(QLocale::c()));
+        m_writer->close();
         QCOMPARE(pending.constLast().first().toInt(), 0);
 
         const QString folder =
             logBecomesFolder ? m_folder
                              : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         const QString recovery = folder + QStringLiteral("/OrveaLog.txt.recovered.txt");
-        QCOMPARE(writer.recoveryPath(), recovery);
+        QCOMPARE(m_writer->recoveryPath(), recovery);
         const QString kept = QString::fromUtf8(readAll(recovery));
         QFile::remove(recovery);
         QCOMPARE(kept, Header + row(1) + row(2) +
                            summaryText({"2", "100", "200", "150.0", "300", "300", "300.0"}));
-        QCOMPARE(notifier.messages.size(), 2);
-        QVERIFY2(notifier.messages[1].startsWith(QStringLiteral("24 lines")) &&
-                     notifier.messages[1].contains(recovery),
-                 qPrintable(notifier.messages[1]));
+        QCOMPARE(m_notifier.messages.size(), 2);
+        QVERIFY2(m_notifier.messages[1].startsWith(QStringLiteral("24 lines")) &&
+                     m_notifier.messages[1].contains(recovery),
+                 qPrintable(m_notifier.messages[1]));
     }
 
 private:
@@ -408,6 +353,9 @@ private:
 
     const QString Header = QStringLiteral("Small\tLarge\tDate/Time\r\n");
     std::unique_ptr<QTemporaryDir> m_dir;
+    RecordingNotifier m_notifier;
+    TextPane m_pane;
+    std::unique_ptr<LogWriter> m_writer;
     QString m_folder;
     QString m_path;
 };

@@ -46,45 +46,16 @@ class TestTimestampParser : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void readsWhatTheWriterWrites_data()
-    {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QDateTime>("time");
-        const QList<std::pair<QByteArray, QDateTime>> times = {
-            {"morning", QDateTime(QDate(2026, 12, 5), QTime(7, 50, 20))},
-            {"late", QDateTime(QDate(2026, 1, 31), QTime(23, 5, 9))},
-            {"noon", QDateTime(QDate(2026, 6, 1), QTime(12, 0, 1))},
-            {"midnight", QDateTime(QDate(2026, 2, 28), QTime(0, 0))},
-            {"past midnight", QDateTime(QDate(2026, 2, 28), QTime(0, 0, 1))}};
-        const QByteArrayList locales = {"en_US", "en_GB", "de_DE", "fr_FR", "ja_JP", "zh_CN",
-                                        "ko_KR", "ar_EG", "fi_FI", "hu_HU", "el_GR", "el_CY",
-                                        "pt_MO", "C"};
-        for (const QByteArray &name : locales) {
-            for (const auto &entry : times) {
-                QTest::addRow("%s %s", name.constData(), entry.first.constData())
-                    << QString::fromLatin1(name) << entry.second;
-            }
-        }
-    }
-
-    void readsWhatTheWriterWrites()
-    {
-        QFETCH(QString, locale);
-        QFETCH(QDateTime, time);
-        const LocaleFormats formats{QLocale(locale)};
-        const QString written = formats.generalDate(time);
-        TimestampParser parser(formats);
-        LogTimestamp stamp;
-        QVERIFY2(parser.parse(written.toUtf8(), stamp), qPrintable(written));
-        QCOMPARE(stamp.toDateTime(), time);
-    }
-
     /// A row as the recording writes it, in every locale Qt knows, read back by the loader's
-    /// reader to the same time.
+    /// reader to the same time: morning and evening, noon, midnight (written as the date alone)
+    /// and the second after it.
     void everyLocaleReadsItsOwnRows()
     {
         const QList<QDateTime> times = {QDateTime(QDate(2026, 12, 5), QTime(7, 50, 20)),
-                                        QDateTime(QDate(2026, 1, 31), QTime(19, 5, 9))};
+                                        QDateTime(QDate(2026, 1, 31), QTime(19, 5, 9)),
+                                        QDateTime(QDate(2026, 6, 1), QTime(12, 0, 1)),
+                                        QDateTime(QDate(2026, 2, 28), QTime(0, 0)),
+                                        QDateTime(QDate(2026, 2, 28), QTime(0, 0, 1))};
         const QList<QLocale> locales = QLocale::matchingLocales(
             QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
         QVERIFY(locales.size() > 300);
@@ -122,8 +93,7 @@ private Q_SLOTS:
         const QDateTime pm(QDate(2026, 12, 5), QTime(19, 50, 20));
         QTest::newRow("US stamp under German")
             << "de_DE" << QByteArray("12/5/2026 7:50:20 PM") << pm;
-        QTest::newRow("US stamp lower case")
-            << "de_DE" << QByteArray("12/5/2026 7:50:20 pm") << pm;
+        QTest::newRow("US stamp lower case") << "de_DE" << QByteArray("12/5/2026 7:50:20 pm") << pm;
         QTest::newRow("US stamp narrow space")
             << "fr_FR" << QByteArray("12/5/2026 7:50:20\xE2\x80\xAFPM") << pm;
         QTest::newRow("US midnight under German")

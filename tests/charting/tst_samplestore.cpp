@@ -11,52 +11,47 @@ using namespace orvel;
 
 namespace {
 
-/// The store as two plain arrays whose roll-off moves every newer entry down one slot.
+/// The store as a plain list whose roll-off moves every newer entry down one slot.
 struct PlainStore
 {
-    QList<qint32> large;
-    QList<qint32> small;
-    QList<QDateTime> times;
-
-    void append(qint32 l, qint32 s, const QDateTime &t)
+    struct Entry
     {
-        if (large.size() == SampleStore::MaxStoredSamples)
-            rollOff();
-        large.append(l);
-        small.append(s);
-        times.append(t);
+        qint32 large = 0;
+        qint32 small = 0;
+        QDateTime time;
+    };
+    QList<Entry> entries;
+
+    void append(qint32 large, qint32 small, const QDateTime &time)
+    {
+        if (entries.size() == SampleStore::MaxStoredSamples)
+            entries.removeFirst();
+        entries.append({large, small, time});
     }
     void rollOff()
     {
-        if (large.isEmpty())
+        if (entries.isEmpty())
             return;
-        large.removeFirst();
-        small.removeFirst();
-        times.removeFirst();
-        large.append(0);
-        small.append(0);
-        times.append(QDateTime());
+        entries.removeFirst();
+        entries.append(Entry());
     }
     void grow(qint32 count)
     {
-        while (large.size() < std::min(count, SampleStore::MaxStoredSamples)) {
-            large.append(0);
-            small.append(0);
-            times.append(QDateTime());
-        }
+        while (entries.size() < std::min(count, SampleStore::MaxStoredSamples))
+            entries.append(Entry());
     }
 };
 
 QString mismatch(const SampleStore &store, const PlainStore &plain)
 {
-    if (store.size() != plain.large.size())
-        return QStringLiteral("size %1, expected %2").arg(store.size()).arg(plain.large.size());
+    if (store.size() != plain.entries.size())
+        return QStringLiteral("size %1, expected %2").arg(store.size()).arg(plain.entries.size());
     for (qint32 slot = 1; slot <= store.size(); ++slot) {
-        const qsizetype i = slot - 1;
-        if (store.large(slot) != plain.large[i] || store.small(slot) != plain.small[i] ||
-            store.count(SampleStore::LargeChannel, slot) != plain.large[i] ||
-            store.count(SampleStore::SmallChannel, slot) != plain.small[i] ||
-            store.time(slot) != plain.times[i])
+        const PlainStore::Entry &entry = plain.entries[slot - 1];
+        if (store.large(slot) != entry.large || store.small(slot) != entry.small ||
+            store.count(SampleStore::LargeChannel, slot) != entry.large ||
+            store.count(SampleStore::SmallChannel, slot) != entry.small ||
+            store.time(slot) != entry.time)
             return QStringLiteral("slot %1 differs").arg(slot);
     }
     return {};
@@ -134,7 +129,7 @@ private Q_SLOTS:
                 break;
             case 'g':
                 store.grow(store.size() + 3);
-                plain.grow(plain.large.size() + 3);
+                plain.grow(plain.entries.size() + 3);
                 break;
             case 'c':
                 store.clear();

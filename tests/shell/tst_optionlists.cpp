@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Orvel
 
-#include "settings/optiontables.h"
 #include "shell/optionlists.h"
 
 #include <QComboBox>
@@ -13,30 +12,14 @@ class TestOptionLists : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void firstPeriodHolding_data()
-    {
-        QTest::addColumn<qint32>("samples");
-        QTest::addColumn<int>("index");
-        QTest::newRow("none") << 0 << 0;
-        QTest::newRow("exactly ten") << 10 << 0;
-        QTest::newRow("eleven") << 11 << 1;
-        QTest::newRow("one day") << 1440 << 10;
-        QTest::newRow("more than a week") << 20000 << 15;
-    }
-
-    void firstPeriodHolding()
-    {
-        QFETCH(qint32, samples);
-        QFETCH(int, index);
-        QCOMPARE(OptionTables::firstPeriodHolding(samples), index);
-    }
-
     void fillsBothLists_data()
     {
         QTest::addColumn<QString>("localeName");
         QTest::addColumn<QString>("week");
-        QTest::newRow("comma separator") << "en_US" << "1 week (10,080 samples)";
-        QTest::newRow("period separator") << "de_DE" << "1 week (10.080 samples)";
+        QTest::newRow("comma separator") << "en_US"
+                                         << "1 week (10,080 samples)";
+        QTest::newRow("period separator") << "de_DE"
+                                          << "1 week (10.080 samples)";
     }
 
     void fillsBothLists()

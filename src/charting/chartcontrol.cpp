@@ -14,6 +14,7 @@
 #include <qcustomplot.h>
 
 #include <QMenu>
+#include <QTimer>
 #include <QToolTip>
 
 #include <cmath>
@@ -47,7 +48,12 @@ ChartControl::ChartControl(ChartDataModel &model, QWidget *parent)
     if (m_model.columnCount() < 2)
         m_model.setColumnCount(2);
     buildPlot();
-    connect(&m_model, &ChartDataModel::changed, this, &ChartControl::redraw);
+    m_frame = new QTimer(this);
+    m_frame->setSingleShot(true);
+    m_frame->setInterval(FrameMs);
+    connect(m_frame, &QTimer::timeout, this, &ChartControl::frameEnded);
+    m_export->setBeforeRender([this] { catchUp(); });
+    connect(&m_model, &ChartDataModel::changed, this, &ChartControl::modelChanged);
     redraw();
 }
 
@@ -128,6 +134,51 @@ void ChartControl::changeEvent(QEvent *event)
     }
 }
 
+bool ChartControl::onScreen() const
+{
+    return isVisible() && !window()->isMinimized();
+}
+
+void ChartControl::modelChanged()
+{
+    m_redrawPending = true;
+    if (onScreen() && !m_frame->isActive())
+        redraw();
+}
+
+void ChartControl::frameEnded()
+{
+    if (m_redrawPending && onScreen())
+        redraw();
+}
+
+void ChartControl::catchUp() const
+{
+    if (m_redrawPending)
+        const_cast<ChartControl *>(this)->redraw();
+}
+
+void ChartControl::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // A minimised window stays visible to Qt: its restore is seen on the window itself.
+    if (window() != m_watchedWindow) {
+        if (m_watchedWindow)
+            m_watchedWindow->removeEventFilter(this);
+        m_watchedWindow = window();
+        if (m_watchedWindow != this)
+            m_watchedWindow->installEventFilter(this);
+    }
+    frameEnded();
+}
+
+bool ChartControl::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_watchedWindow && event->type() == QEvent::WindowStateChange)
+        QTimer::singleShot(0, this, &ChartControl::frameEnded);
+    return QWidget::eventFilter(watched, event);
+}
+
 QSize ChartControl::sizeHint() const
 {
     return m_plot->plotLayout()->minimumOuterSizeHint();
@@ -205,31 +256,37 @@ std::array<bool, 2> ChartControl::statSeriesShown() const
 
 bool ChartControl::statLineShown(qint32 series, Statistic statistic) const
 {
+    catchUp();
     return m_statLines->isShown(series, statistic, statSeriesShown());
 }
 
 std::optional<double> ChartControl::statisticValue(qint32 series, Statistic statistic) const
 {
+    catchUp();
     return m_statLines->value(series, statistic);
 }
 
 qint32 ChartControl::drawnPointCount(qint32 series) const
 {
+    catchUp();
     return validSeries(series) ? m_drawnPoints[size_t(series - 1)] : 0;
 }
 
 std::vector<std::pair<qint32, QString>> ChartControl::shownCategoryLabels() const
 {
+    catchUp();
     return m_shownLabels;
 }
 
 double ChartControl::depthPixels() const
 {
+    catchUp();
     return m_bars->lastDepth();
 }
 
 QPointF ChartControl::depthDirection() const
 {
+    catchUp();
     return m_bars->depthDirection();
 }
 
@@ -258,6 +315,8 @@ void ChartControl::readModel()
 void ChartControl::redraw()
 {
     ++m_redraws;
+    m_redrawPending = false;
+    m_frame->start();
     readModel();
 
     const ChartPlan plan =

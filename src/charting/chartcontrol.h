@@ -18,6 +18,7 @@ class QCPAxisTickerText;
 class QCPGraph;
 class QCustomPlot;
 class QMenu;
+class QTimer;
 
 namespace orvel {
 
@@ -33,7 +34,11 @@ class StatisticLines;
 /// rows on the chart.
 ///
 /// Follows the model's changed() signal, so its repaint switch is honoured: while it is off the
-/// chart is not touched, and switching it on redraws once. Row labels are thinned so they never
+/// chart is not touched, and switching it on redraws once. However often the model changes, the
+/// chart is redrawn at most once per screen frame: a change after a quiet frame at once, later
+/// ones of the same frame together at its end; not at all while the chart is hidden or its
+/// window minimised (it catches up when shown). What the chart tells (its statistics, labels,
+/// point counts, tooltips, copies) is always that of the model's latest state. Row labels are thinned so they never
 /// overlap. The context menu copies the chart to the clipboard or saves it as PNG, JPEG or PDF;
 /// hovering a point shows its sample, time and both counts. UI thread only.
 class ChartControl : public QWidget
@@ -70,12 +75,21 @@ public:
     /// The value of a statistic over the rows on the chart; nullopt when the series has none.
     std::optional<double> statisticValue(qint32 series, Statistic statistic) const;
 
-    /// Reads the model again and schedules a repaint. Runs on every changed() of the model.
+    /// Shortest time between two redraws that follow the model, in milliseconds: a screen frame.
+    static constexpr int FrameMs = 16;
+
+    /// Reads the model again and schedules a repaint.
     void redraw();
+    /// Whether a change of the model waits for the end of the frame or for the chart to be shown.
+    bool redrawPending() const { return m_redrawPending; }
     /// Redraws and paints at once (for benchmarks and screenshots).
     void redrawNow();
     /// Number of redraw() runs so far.
-    quint64 redrawCount() const { return m_redraws; }
+    quint64 redrawCount() const
+    {
+        catchUp();
+        return m_redraws;
+    }
     /// Points of `series` handed to the plot by the last redraw (0 when not drawn).
     qint32 drawnPointCount(qint32 series) const;
     /// The labels the category axis shows, by row, after the last redraw.
@@ -105,7 +119,12 @@ public:
     /// The context menu ("Copy chart", "Save chart as…"), owned by the caller.
     QMenu *createContextMenu(QWidget *parent) { return m_export->createContextMenu(parent); }
 
-    QCustomPlot *plot() const { return m_plot; }
+    /// The plot, up to date with the model.
+    QCustomPlot *plot() const
+    {
+        catchUp();
+        return m_plot;
+    }
 
     /// Below this height nothing of the chart could be read: the plot is left out.
     static constexpr int MinimumPlotHeight = 24;
@@ -117,8 +136,16 @@ protected:
     /// Follows palette and style changes: the chart takes its colours from the palette.
     void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    /// The model changed: redraw now, at the end of the frame, or once shown.
+    void modelChanged();
+    void frameEnded();
+    bool onScreen() const;
+    /// Runs a redraw that waits, so that what the chart tells is up to date.
+    void catchUp() const;
     void buildPlot();
     void applyLook();
     QColor seriesColor(qint32 series) const;
@@ -151,6 +178,9 @@ private:
     std::array<qint32, 2> m_drawnPoints{};
     std::vector<std::pair<qint32, QString>> m_shownLabels;
     quint64 m_redraws = 0;
+    QTimer *m_frame = nullptr;
+    bool m_redrawPending = false;
+    QWidget *m_watchedWindow = nullptr;
     double m_labelPixels = 0;
     /// Plot pixels per row the shown labels were picked for.
     double m_labelsPixelsPerRow = -1;

@@ -31,11 +31,15 @@ ChartExport::ChartExport(QCustomPlot *plot, QWidget *dialogParent)
 
 void ChartExport::copyChart()
 {
+    if (m_prepare)
+        m_prepare();
     QApplication::clipboard()->setPixmap(m_plot->toPixmap());
 }
 
 bool ChartExport::saveChart(const QString &fileName)
 {
+    if (m_prepare)
+        m_prepare();
     QString path = fileName;
     QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix.isEmpty()) {

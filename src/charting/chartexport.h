@@ -38,6 +38,8 @@ public:
     bool saveChartAs();
     void setSaveFileChooser(SaveFileChooser chooser) { m_chooseFile = std::move(chooser); }
     void setNotifier(Notifier *notifier) { m_notifier = notifier; }
+    /// Called before the chart is rendered for copying or saving (brings it up to date).
+    void setBeforeRender(std::function<void()> prepare) { m_prepare = std::move(prepare); }
     /// The context menu ("Copy chart", "Save chart as…"), owned by the caller.
     QMenu *createContextMenu(QWidget *parent);
 
@@ -46,6 +48,7 @@ private:
     QWidget *m_dialogParent;
     SaveFileChooser m_chooseFile;
     Notifier *m_notifier = nullptr;
+    std::function<void()> m_prepare;
 };
 
 } // namespace orvel

@@ -142,6 +142,47 @@ private Q_SLOTS:
         QCOMPARE(chart.statisticValue(SmallSeries, Statistic::Maximum), 999.0);
     }
 
+    /// A burst of readings is drawn once at its start and once at the end of the frame, with the
+    /// last reading; nothing while hidden or minimised, and all of it when back.
+    void burstsDrawnOncePerFrame_data()
+    {
+        QTest::addColumn<QString>("away"); // how the chart is out of sight meanwhile
+        QTest::newRow("on screen") << QString();
+        QTest::newRow("hidden") << QStringLiteral("hidden");
+        QTest::newRow("minimised") << QStringLiteral("minimised");
+    }
+
+    void burstsDrawnOncePerFrame()
+    {
+        QFETCH(QString, away);
+        ChartDataModel model;
+        ChartControl chart(model);
+        fill(model, 60, 30);
+        QVERIFY(shownAt(chart, QSize(500, 300)));
+        QTest::qWait(2 * ChartControl::FrameMs); // a quiet frame
+        QVERIFY(!chart.redrawPending());
+        const quint64 before = chart.redrawCount();
+        if (away == QLatin1String("hidden"))
+            chart.hide();
+        else if (away == QLatin1String("minimised"))
+            chart.showMinimized();
+        for (qint32 row = 31; row <= 60; ++row)
+            model.setData(row, LargeSeries, 100 + row);
+        QVERIFY(chart.redrawPending());
+        if (away.isEmpty()) {
+            QTRY_VERIFY(!chart.redrawPending());
+        } else {
+            QTest::qWait(3 * ChartControl::FrameMs);
+            QVERIFY(chart.redrawPending());
+            chart.showNormal();
+            QTRY_VERIFY(!chart.redrawPending());
+        }
+        QCOMPARE(chart.redrawCount(), before + (away.isEmpty() ? 2 : 1));
+        const QCPGraphDataContainer &large = *chart.plot()->graph(0)->data();
+        QCOMPARE(large.size(), 60);
+        QCOMPARE((large.constEnd() - 1)->value, 160.0);
+    }
+
     void axisTitlesAndCategoryPens()
     {
         ChartDataModel model;

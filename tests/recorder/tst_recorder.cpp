@@ -175,13 +175,20 @@ private Q_SLOTS:
             QVERIFY2(broker.start(), qPrintable(broker.output()));
             subscriber = std::make_unique<TestSubscriber>(broker.port());
         }
-        QStringList options{"--port", m_unit->devicePath(), "--log", m_log, "--name", "Bench Unit"};
+        QStringList options{"--port", m_unit->devicePath(), "--log", m_log};
+        QString prefix = QStringLiteral("orvel/bench-unit");
         if (fromStore) {
+            // As the user typed them, spaces and all.
+            const QList<std::pair<QString, QString>> values{
+                {"Broker", " " + broker.url()}, {"Topic", " lab/1 "}, {"Name", "Bench Unit "}};
             RegObject store(m_dir->path());
-            store.RegWrite(RegObject::CurrentUser, MqttSettings::Key, QStringLiteral("Broker"),
-                           broker.url(), RegObject::RegSz);
+            for (const auto &[name, value] : values)
+                store.RegWrite(RegObject::CurrentUser, MqttSettings::Key, name, value,
+                               RegObject::RegSz);
+            prefix = QStringLiteral("lab/1");
         } else {
-            options += QStringList{"--mqtt", broker.url(), "--stop-after", "3"};
+            options +=
+                QStringList{"--mqtt", broker.url(), "--name", "Bench Unit", "--stop-after", "3"};
         }
         RecorderProcess recorder(m_dir->path());
         recorder.start(options);
@@ -193,7 +200,6 @@ private Q_SLOTS:
             subscriber = std::make_unique<TestSubscriber>(broker.port());
         }
         QVERIFY(subscriber->isSubscribed());
-        const QString prefix = QStringLiteral("orvel/bench-unit");
         QTRY_VERIFY_WITH_TIMEOUT(subscriber->payloads(prefix + "/state").size() >= 3, Timeout);
         if (fromStore)
             recorder.signal(SIGTERM);
@@ -231,7 +237,7 @@ private Q_SLOTS:
         QTest::newRow("missing port")
             << test::absentDevicePath() << false << 1 << "there is no device";
         QTest::newRow("locked log") << "unit" << true << 1 << "is being recorded by";
-        QTest::newRow("bad option") << "COM99" << false << 2 << "--port takes COM1 to COM16";
+        QTest::newRow("bad option") << "COM17" << false << 2 << "--port takes COM1 to COM16";
     }
 
     void failedStartLosesNothing()

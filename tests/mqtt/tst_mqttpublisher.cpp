@@ -47,13 +47,12 @@ QList<QByteArray> states(int first, int last)
 }
 
 // A publisher that retries fast, so that a test need not wait for the real back-off.
-std::unique_ptr<MqttPublisher> makePublisher(const TestBroker &broker, const QString &prefix = {},
-                                             const QString &name = QStringLiteral("Bench Unit"))
+std::unique_ptr<MqttPublisher> makePublisher(const TestBroker &broker, const QString &prefix = {})
 {
     auto publisher = std::make_unique<MqttPublisher>();
     publisher->setReconnectDelays(50, 400);
     publisher->setProgram(QStringLiteral("orvel-recorder"), QStringLiteral("1.05"));
-    publisher->configure(broker.url(), prefix, name);
+    publisher->configure(broker.url(), prefix, QStringLiteral("Bench Unit"));
     return publisher;
 }
 

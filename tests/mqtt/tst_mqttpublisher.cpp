@@ -62,38 +62,25 @@ class TestMqttPublisher : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void publishesWhatHomeAssistantReads_data()
-    {
-        QTest::addColumn<QString>("prefix");
-        QTest::addColumn<QString>("topicPrefix");
-        QTest::newRow("default prefix") << QString() << QStringLiteral("orvel/bench-unit");
-        QTest::newRow("own prefix") << QStringLiteral("lab/2/") << QStringLiteral("lab/2");
-    }
-
     void publishesWhatHomeAssistantReads()
     {
-        QFETCH(QString, prefix);
-        QFETCH(QString, topicPrefix);
         TestBroker broker;
         QVERIFY2(broker.start(), qPrintable(broker.output()));
         TestSubscriber subscriber(broker.port());
         QVERIFY(subscriber.isSubscribed());
 
-        auto publisher = makePublisher(broker, prefix);
-        QCOMPARE(publisher->identity().topicPrefix, topicPrefix);
+        auto publisher = makePublisher(broker);
         QSignalSpy errors(publisher.get(), &MqttPublisher::errorOccurred);
         QSignalSpy stopped(publisher.get(), &MqttPublisher::stopped);
         publisher->start();
         publish(*publisher, 1, 3);
 
-        const QString status = topicPrefix + QStringLiteral("/status");
-        const QString stateTopic = topicPrefix + QStringLiteral("/state");
-        QTRY_COMPARE_WITH_TIMEOUT(subscriber.payloads(stateTopic), states(1, 3), Timeout);
+        QTRY_COMPARE_WITH_TIMEOUT(subscriber.payloads(StateTopic), states(1, 3), Timeout);
         QCOMPARE(state(2), QByteArray("{\"sample\": 2, \"small\": 1400, \"large\": 302, "
                                       "\"time\": \"2026-12-07T06:02:00+01:00\"}"));
-        QCOMPARE(subscriber.payloads(status), QList<QByteArray>{"online"});
+        QCOMPARE(subscriber.payloads(StatusTopic), QList<QByteArray>{"online"});
         // "online" comes before everything else of this unit.
-        QCOMPARE(subscriber.messages().first().topic, status);
+        QCOMPARE(subscriber.messages().first().topic, StatusTopic);
 
         for (const QString &channel : {QStringLiteral("small"), QStringLiteral("large")}) {
             const QString topic =
@@ -101,8 +88,8 @@ private Q_SLOTS:
             const QList<QByteArray> configs = subscriber.payloads(topic);
             QCOMPARE(configs.size(), 1);
             const QJsonObject config = QJsonDocument::fromJson(configs.first()).object();
-            QCOMPARE(config.value("state_topic").toString(), stateTopic);
-            QCOMPARE(config.value("availability_topic").toString(), status);
+            QCOMPARE(config.value("state_topic").toString(), StateTopic);
+            QCOMPARE(config.value("availability_topic").toString(), StatusTopic);
             QCOMPARE(config.value("unique_id").toString(), "orvel_bench_unit_" + channel);
             QCOMPARE(config.value("value_template").toString(), "{{ value_json." + channel + " }}");
             QCOMPARE(config.value("state_class").toString(), "measurement");
@@ -116,7 +103,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(publisher->queuedReadings(), 0, Timeout);
         publisher->stop();
         QVERIFY(stopped.wait(Timeout));
-        QTRY_COMPARE_WITH_TIMEOUT(subscriber.payloads(status),
+        QTRY_COMPARE_WITH_TIMEOUT(subscriber.payloads(StatusTopic),
                                   (QList<QByteArray>{"online", "offline"}), Timeout);
         QCOMPARE(errors.size(), 0);
 
@@ -126,8 +113,15 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(later.messages().size(), 4, Timeout);
         for (const TestSubscriber::Message &each : later.messages())
             QVERIFY2(each.retained, qPrintable(each.topic));
-        QCOMPARE(later.payloads(status), QList<QByteArray>{"offline"});
-        QCOMPARE(later.payloads(stateTopic), QList<QByteArray>{state(3)});
+        QCOMPARE(later.payloads(StatusTopic), QList<QByteArray>{"offline"});
+        QCOMPARE(later.payloads(StateTopic), QList<QByteArray>{state(3)});
+    }
+
+    void ownPrefixWithoutItsTrailingSlash()
+    {
+        TestBroker broker; // never started: the topics are known before any connection
+        QCOMPARE(makePublisher(broker, QStringLiteral("lab/2/"))->identity().topicPrefix,
+                 QStringLiteral("lab/2"));
     }
 
     void brokerDownAtStart()

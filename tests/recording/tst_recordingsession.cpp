@@ -118,7 +118,7 @@ class TestRecordingSession : public QObject
 
     QTemporaryDir m_dir;
     std::unique_ptr<CounterSimulator> m_unit;
-    std::unique_ptr<OneAdapter> m_identities;
+    const OneAdapter m_identities{m_dir.filePath(QStringLiteral("dev"))};
     std::unique_ptr<Recorder> m_recorder;
 
     QString devicePath(QString name = "ttyUSB0") const { return m_dir.filePath("dev/" + name); }
@@ -162,9 +162,8 @@ private Q_SLOTS:
         QVERIFY(m_dir.isValid());
         QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("dev")));
         QVERIFY(plugIn(QStringLiteral("ttyUSB0")));
-        m_identities = std::make_unique<OneAdapter>(m_dir.filePath(QStringLiteral("dev")));
         m_recorder =
-            std::make_unique<Recorder>(test::portMapWith({{1, devicePath()}}), *m_identities);
+            std::make_unique<Recorder>(test::portMapWith({{1, devicePath()}}), m_identities);
     }
 
     void cleanup()
@@ -301,7 +300,7 @@ private Q_SLOTS:
             otherUnit = std::make_unique<CounterSimulator>();
             QVERIFY(otherUnit->open());
             first = std::make_unique<Recorder>(test::portMapWith({{1, otherUnit->devicePath()}}),
-                                               *m_identities);
+                                               m_identities);
             first->session.start(options());
             otherUnit->sendRaw("40,4\r\n");
             QTRY_COMPARE(first->processor.SampleCount(), 1);

@@ -19,7 +19,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("url");
         QTest::addColumn<int>("port");
         QTest::addColumn<QString>("host"); // empty: refused
-        QTest::newRow("host and port") << "mqtt://192.0.2.7:1884" << 1884 << "192.0.2.7";
         QTest::newRow("default port") << "mqtt://broker.lan" << 1883 << "broker.lan";
         QTest::newRow("trailing slash") << "mqtt://broker.lan/" << 1883 << "broker.lan";
         QTest::newRow("IPv6") << "mqtt://[::1]:1885" << 1885 << "::1";
@@ -53,11 +52,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("prefix");
         QTest::addColumn<QString>("uniqueId");
-        QTest::newRow("device") << "bench-pi"
-                                << "/dev/ttyUSB0"
-                                << "bench-pi ttyUSB0"
-                                << "orvel/bench-pi-ttyusb0"
-                                << "orvel_bench_pi_ttyusb0";
         QTest::newRow("by-id") << "pi"
                                << "/dev/serial/by-id/usb-FTDI_A1-if00"
                                << "pi usb-FTDI_A1-if00"

@@ -58,7 +58,6 @@ TestBroker::~TestBroker()
 
 bool TestBroker::start()
 {
-    kill();
     m_output.clear();
     m_process.start(QStringLiteral("mosquitto"),
                     {QStringLiteral("-c"), m_dir.filePath(QStringLiteral("mosquitto.conf"))});

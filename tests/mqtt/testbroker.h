@@ -19,7 +19,7 @@ public:
 
     int port() const { return m_port; }
     QString url() const { return QStringLiteral("mqtt://127.0.0.1:%1").arg(m_port); }
-    /// Starts (or starts again, on the same port) and waits until it listens.
+    /// Starts (or, after `kill()`, starts again on the same port) and waits until it listens.
     bool start();
     void kill();
     /// Stops the broker's process where it is (SIGSTOP): it reads nothing and answers nothing

@@ -10,7 +10,6 @@
 #include <QString>
 
 struct mosquitto;
-struct mosquitto_message;
 
 /// A client that subscribes to every topic of a broker and keeps what arrives, on libmosquitto's
 /// own thread. The constructor returns once the subscription is acknowledged.
@@ -33,10 +32,6 @@ public:
     QList<QByteArray> payloads(const QString &topic) const;
 
 private:
-    static void onConnect(mosquitto *client, void *self, int code);
-    static void onSubscribe(mosquitto *client, void *self, int mid, int count, const int *qos);
-    static void onMessage(mosquitto *client, void *self, const mosquitto_message *message);
-
     mosquitto *m_client = nullptr;
     mutable QMutex m_mutex;
     QList<Message> m_messages;

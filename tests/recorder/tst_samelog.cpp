@@ -38,26 +38,24 @@ private Q_SLOTS:
             QVERIFY(!window.controller().IsRecording());
         }
 
+        // The recorder writes the same file afresh.
+        const QByteArray windowLog = fixture.logBytes();
+        QVERIFY(QFile::remove(fixture.logPath()));
         CounterSimulator unit;
         QVERIFY(unit.open());
-        const QString log = fixture.dir.filePath(QStringLiteral("recorder.txt"));
         RecorderOptions options;
-        QVERIFY(options.parse({QStringLiteral("orvel-recorder"), QStringLiteral("--port"),
-                               unit.devicePath(), QStringLiteral("--log"), log}));
+        QVERIFY(options.parse(
+            {"orvel-recorder", "--port", unit.devicePath(), "--log", fixture.logPath()}));
         // The rows go to standard output as well, and the bad line to standard error.
         Recorder recorder(options, fixture.clock, fixture.dir.filePath(QStringLiteral("config")));
         QSignalSpy finished(&recorder, &Recorder::finished);
         QVERIFY(recorder.start());
         for (const QByteArray &read : reads)
             unit.sendRaw(read);
-        const auto written = [&log] {
-            QFile file(log);
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        };
-        QTRY_VERIFY(written().contains("150000\t3000"));
+        QTRY_VERIFY(fixture.logBytes().contains("150000\t3000"));
         recorder.stop();
         QTRY_COMPARE(finished.size(), 1);
-        QCOMPARE(written(), fixture.logBytes());
+        QCOMPARE(fixture.logBytes(), windowLog);
     }
 };
 

@@ -58,31 +58,6 @@ const QByteArray ThreeReadingsLog = "Small\tLarge\tDate/Time\r\n"
                                     "------ End Summary -------\r\n"
                                     "\r\n";
 
-/// Every device in the test's device folder is the same USB adapter.
-class OneAdapter : public DeviceIdentities
-{
-public:
-    explicit OneAdapter(QString folder)
-        : m_folder(std::move(folder))
-    {}
-    UsbIdentity identityOf(const QString &path) const override
-    {
-        if (!path.startsWith(m_folder) || !QFileInfo::exists(path))
-            return {};
-        return {0x0403, 0x6001, QStringLiteral("A50285BI"), {}, {}};
-    }
-    QStringList devicePaths() const override
-    {
-        QStringList paths;
-        for (const QString &name : QDir(m_folder).entryList(QDir::System | QDir::Files))
-            paths << QDir(m_folder).filePath(name);
-        return paths;
-    }
-
-private:
-    QString m_folder;
-};
-
 int rows(const QByteArray &log)
 {
     return int(log.count("\t05/12/2026"));
@@ -119,7 +94,7 @@ class TestRecordingSession : public QObject
 
     QTemporaryDir m_dir;
     std::unique_ptr<CounterSimulator> m_unit;
-    std::unique_ptr<OneAdapter> m_identities;
+    std::unique_ptr<test::OneAdapter> m_identities;
     std::unique_ptr<Recorder> m_recorder;
 
     QString devicePath(const QString &name) const { return m_dir.filePath("dev/" + name); }
@@ -163,7 +138,7 @@ private Q_SLOTS:
         QVERIFY(m_dir.isValid());
         QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("dev")));
         QVERIFY(plugIn(QStringLiteral("ttyUSB0")));
-        m_identities = std::make_unique<OneAdapter>(m_dir.filePath(QStringLiteral("dev")));
+        m_identities = std::make_unique<test::OneAdapter>(m_dir.filePath(QStringLiteral("dev")));
         m_recorder = std::make_unique<Recorder>(
             test::portMapWith({{1, devicePath(QStringLiteral("ttyUSB0"))}}), *m_identities);
     }

@@ -57,31 +57,6 @@ const QByteArray ThreeReadingsLog = "Small\tLarge\tDate/Time\r\n"
                                     "------ End Summary -------\r\n"
                                     "\r\n";
 
-/// Every device in the test's device folder is the same USB adapter.
-class OneAdapter : public DeviceIdentities
-{
-public:
-    explicit OneAdapter(QString folder)
-        : m_folder(std::move(folder))
-    {}
-    UsbIdentity identityOf(const QString &path) const override
-    {
-        if (!path.startsWith(m_folder) || !QFileInfo::exists(path))
-            return {};
-        return {0x0403, 0x6001, QStringLiteral("A50285BI"), {}, {}};
-    }
-    QStringList devicePaths() const override
-    {
-        QStringList paths;
-        for (const QString &name : QDir(m_folder).entryList(QDir::System | QDir::Files))
-            paths << QDir(m_folder).filePath(name);
-        return paths;
-    }
-
-private:
-    QString m_folder;
-};
-
 int rows(const QByteArray &log)
 {
     return int(log.count("\t05/12/2026"));
@@ -118,7 +93,7 @@ class TestRecordingSession : public QObject
 
     QTemporaryDir m_dir;
     std::unique_ptr<CounterSimulator> m_unit;
-    const OneAdapter m_identities{m_dir.filePath(QStringLiteral("dev"))};
+    const test::OneAdapter m_identities{m_dir.filePath(QStringLiteral("dev"))};
     std::unique_ptr<Recorder> m_recorder;
 
     QString devicePath(QString name = "ttyUSB0") const { return m_dir.filePath("dev/" + name); }

@@ -441,19 +441,7 @@ private Q_SLOTS:
         ShellEnvironment environment = m_fixture->environment();
         environment.portMap.setOverride(2, second.devicePath());
         // The second is a USB adapter: its entry tells which one.
-        struct : DeviceIdentities
-        {
-            QString adapter;
-            UsbIdentity identityOf(const QString &path) const override
-            {
-                if (path != adapter)
-                    return {};
-                return {0x0403, 0x6001, QStringLiteral("A50285BI"), QStringLiteral("FTDI"),
-                        QStringLiteral("FT232R USB UART")};
-            }
-            QStringList devicePaths() const override { return {}; }
-        } identities;
-        identities.adapter = second.devicePath();
+        const test::OneAdapter identities(second.devicePath());
         environment.identities = &identities;
         MainWindow window(environment);
         QCOMPARE(window.ComPortComboBox()->count(), 2);

@@ -21,12 +21,6 @@ namespace orvel::test {
 /// scripted answers. British English, so the log's time stamps read "05/12/2026 07:50:20".
 struct ShellFixture
 {
-    ShellFixture()
-    {
-        unit = std::make_unique<CounterSimulator>();
-        unitOpened = unit->open();
-    }
-
     ShellEnvironment environment(bool withUnit = true)
     {
         ShellEnvironment environment;
@@ -57,8 +51,8 @@ struct ShellFixture
     ScriptedPrompter prompter;
     /// One 1400 × 900 screen, whatever screen the tests run on.
     QList<QRect> screenAreas{QRect(0, 0, 1400, 900)};
-    std::unique_ptr<CounterSimulator> unit;
-    bool unitOpened = false;
+    std::unique_ptr<CounterSimulator> unit = std::make_unique<CounterSimulator>();
+    bool unitOpened = unit->open();
 };
 
 } // namespace orvel::test

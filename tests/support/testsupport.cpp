@@ -3,6 +3,9 @@
 
 #include "testsupport.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <grp.h>
 #include <pwd.h>
 #include <unistd.h>
@@ -31,6 +34,22 @@ PortMap portMapWith(const QMap<int, QString> &devices)
 QString portHolderProgram()
 {
     return QStringLiteral(ORVEL_PORT_HOLDER);
+}
+
+UsbIdentity OneAdapter::identityOf(const QString &path) const
+{
+    if ((path != m_place && !path.startsWith(m_place + u'/')) || !QFileInfo::exists(path))
+        return {};
+    return {0x0403, 0x6001, QStringLiteral("A50285BI"), QStringLiteral("FTDI"),
+            QStringLiteral("FT232R USB UART")};
+}
+
+QStringList OneAdapter::devicePaths() const
+{
+    QStringList paths;
+    for (const QString &name : QDir(m_place).entryList(QDir::System | QDir::Files))
+        paths << QDir(m_place).filePath(name);
+    return paths;
 }
 
 UnprivilegedScope::UnprivilegedScope()

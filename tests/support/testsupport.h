@@ -4,6 +4,7 @@
 #pragma once
 
 #include "acquisition/portmap.h"
+#include "acquisition/usbidentity.h"
 
 #include <QDateTime>
 #include <QList>
@@ -27,6 +28,21 @@ QString absentDevicePath();
 /// The helper program that opens a port and holds it until its standard input closes:
 /// "orvel-port-holder DEVICE" prints "held" (or "failed NUMBER") on its first line.
 QString portHolderProgram();
+
+/// Device identities in which every existing device at `place` (a device, or a folder of devices)
+/// is the same USB adapter, FTDI 0403:6001 with serial number A50285BI; other devices have none.
+class OneAdapter : public DeviceIdentities
+{
+public:
+    explicit OneAdapter(QString place)
+        : m_place(std::move(place))
+    {}
+    UsbIdentity identityOf(const QString &path) const override;
+    QStringList devicePaths() const override;
+
+private:
+    QString m_place;
+};
 
 /// For as long as it lives, the process runs as the unprivileged user "nobody" (real and
 /// effective ids, no extra groups), so that file permissions apply; root comes back when it

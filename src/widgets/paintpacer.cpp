@@ -3,6 +3,8 @@
 
 #include "widgets/paintpacer.h"
 
+#include "common/frameclock.h"
+
 #include <QWidget>
 
 namespace orvel {
@@ -12,16 +14,14 @@ PaintPacer::PaintPacer(const QList<QWidget *> &widgets, QObject *parent)
 {
     for (QWidget *widget : widgets)
         m_widgets.append(widget);
-    m_frame.setSingleShot(true);
-    m_frame.setInterval(FrameMs);
-    m_frame.setTimerType(Qt::PreciseTimer);
-    connect(&m_frame, &QTimer::timeout, this, &PaintPacer::frameEnded);
+    connect(&FrameClock::instance(), &FrameClock::frameEnded, this, &PaintPacer::frameEnded);
 }
 
 void PaintPacer::aboutToChange()
 {
-    if (!m_frame.isActive())
-        m_frame.start(); // this change is painted as usual
+    FrameClock &clock = FrameClock::instance();
+    if (!clock.inFrame())
+        clock.startFrame(); // this change is painted as usual
     else if (!m_holding)
         setHeld(true);
 }
@@ -31,7 +31,7 @@ void PaintPacer::frameEnded()
     if (!m_holding)
         return;     // a quiet frame: no timer until the next change
     setHeld(false); // paints the latest state
-    m_frame.start();
+    FrameClock::instance().startFrame();
 }
 
 void PaintPacer::setHeld(bool held)

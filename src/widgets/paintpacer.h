@@ -6,7 +6,6 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 
 class QWidget;
 
@@ -15,12 +14,11 @@ namespace orvel {
 /// Paints a few widgets at most once per screen frame however often they change, while their
 /// state (a label's text) changes at once. The first change after a quiet frame is painted as
 /// usual; changes within that frame hold the widgets' updates back until the frame ends, then
-/// paint the latest state. UI thread only.
+/// paint the latest state. The frames are those of the FrameClock. UI thread only.
 class PaintPacer : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int FrameMs = 16;
 
     PaintPacer(const QList<QWidget *> &widgets, QObject *parent = nullptr);
 
@@ -34,7 +32,6 @@ private:
     void setHeld(bool held);
 
     QList<QPointer<QWidget>> m_widgets;
-    QTimer m_frame;
     bool m_holding = false;
 };
 

@@ -3,6 +3,8 @@
 
 #include "widgets/logpaneview.h"
 
+#include "common/frameclock.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QScrollBar>
@@ -125,7 +127,7 @@ private Q_SLOTS:
         LogPaneView pane;
         showWithRows(pane);
         QVERIFY(QTest::qWaitForWindowExposed(&pane));
-        QTest::qWait(2 * PaintPacer::FrameMs);
+        QTest::qWait(2 * FrameClock::FrameMs);
         PaintWatch watch(pane);
         // Rows arriving as fast as events are handled, all within one frame (timers do not run).
         for (int i = 0; i < 1000; ++i) {

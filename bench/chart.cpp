@@ -5,7 +5,8 @@
 // series at 1280 x 480 pixels, and the time of one new sample (processing, scroll and drawing)
 // while the one-week window follows the newest sample. Medians of repeated runs.
 //
-//   chart [runs]      (default 40 redraws and 200 new samples per type)
+//   chart [runs [type]]   (default 40 redraws and 200 new samples per type; every type, or
+//                         the one named, as the toolbar names it: Line, Area, "2D Bar", ...)
 
 #include "charting/chartcontrol.h"
 #include "charting/chartdatamodel.h"
@@ -96,7 +97,10 @@ int main(int argc, char *argv[])
                               {"GraphCombo2D", "2D Combo"}, {"GraphCombo3D", "3D Combo"},
                               {"GraphStep", "Step"}};
     bool withinTargets = true;
+    const QString only = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     for (const auto &type : types) {
+        if (!only.isEmpty() && only != QLatin1String(type[1]))
+            continue;
         toolbar.ChartToolbar_ButtonMenuClick(QLatin1String(type[0]));
         chart.redrawNow();
         QElapsedTimer timer;

@@ -37,7 +37,12 @@ int CategoryLabelPicker::minuteOfDay(const QString &label)
     if (label.size() < 5)
         return -1;
     const QStringView tail = QStringView(label).right(5);
-    const auto digit = [&](int i) { return tail[i].isDigit() ? tail[i].digitValue() : -1; };
+    const auto digit = [&](int i) {
+        const QChar c = tail[i];
+        if (c >= u'0' && c <= u'9')
+            return int(c.unicode() - u'0');
+        return c.isDigit() ? c.digitValue() : -1;
+    };
     const int h1 = digit(0), h2 = digit(1), m1 = digit(3), m2 = digit(4);
     if (h1 < 0 || h2 < 0 || m1 < 0 || m2 < 0 || tail[2].isDigit())
         return -1;
@@ -58,7 +63,7 @@ CategoryLabelPicker::pick(const ChartDataModel &model, double pixelsPerRow, doub
     const qint32 step = stepFor(pixelsPerRow, labelPixels);
     if (step == 1) {
         for (qint32 row = 1; row <= rows; ++row) {
-            const QString label = model.rowLabel(row);
+            const QString &label = model.rowLabel(row);
             if (!label.isEmpty())
                 ticks.push_back({row, axisText(label)});
         }
@@ -69,14 +74,17 @@ CategoryLabelPicker::pick(const ChartDataModel &model, double pixelsPerRow, doub
     // minutes since the first midnight of the window (so steps longer than a day work too). The
     // step in minutes follows the pixels per minute: rows that share a minute (several samples a
     // minute) spread a minute wider than a row.
-    const auto minutesSinceFirstMidnight = [&model, rows](auto &&visit) {
+    std::vector<int> minuteOfRow(static_cast<size_t>(rows));
+    for (qint32 row = 1; row <= rows; ++row)
+        minuteOfRow[size_t(row - 1)] = minuteOfDay(model.rowLabel(row));
+    const auto minutesSinceFirstMidnight = [&model, &minuteOfRow, rows](auto &&visit) {
         qint64 dayBase = 0;
         int previousMinute = -1;
         for (qint32 row = 1; row <= rows; ++row) {
-            const QString label = model.rowLabel(row);
-            const int minute = minuteOfDay(label);
+            const int minute = minuteOfRow[size_t(row - 1)];
             if (minute < 0)
                 continue;
+            const QString &label = model.rowLabel(row);
             if (previousMinute >= 0 && minute < previousMinute)
                 dayBase += 1440;
             previousMinute = minute;
@@ -116,7 +124,7 @@ CategoryLabelPicker::pick(const ChartDataModel &model, double pixelsPerRow, doub
         return ticks;
 
     for (qint32 row = 1; row <= rows; row += step) {
-        const QString label = model.rowLabel(row);
+        const QString &label = model.rowLabel(row);
         if (!label.isEmpty())
             ticks.push_back({row, axisText(label)});
     }

@@ -23,7 +23,6 @@
 namespace orvel {
 
 namespace {
-constexpr double NoValue = std::numeric_limits<double>::quiet_NaN();
 /// Rows at least this wide get a grid line each; narrower ones only where they are labelled.
 constexpr double GridRowPixels = 6;
 bool validSeries(qint32 series)
@@ -48,10 +47,7 @@ ChartControl::ChartControl(ChartDataModel &model, QWidget *parent)
     if (m_model.columnCount() < 2)
         m_model.setColumnCount(2);
     buildPlot();
-    m_frame = new QTimer(this);
-    m_frame->setSingleShot(true);
-    m_frame->setInterval(FrameMs);
-    connect(m_frame, &QTimer::timeout, this, &ChartControl::frameEnded);
+    connect(&FrameClock::instance(), &FrameClock::frameEnded, this, &ChartControl::frameEnded);
     m_export->setBeforeRender([this] { catchUp(); });
     connect(&m_model, &ChartDataModel::changed, this, &ChartControl::modelChanged);
     redraw();
@@ -142,7 +138,7 @@ bool ChartControl::onScreen() const
 void ChartControl::modelChanged()
 {
     m_redrawPending = true;
-    if (onScreen() && !m_frame->isActive())
+    if (onScreen() && !FrameClock::instance().inFrame())
         redraw();
 }
 
@@ -298,16 +294,9 @@ void ChartControl::redrawNow()
 
 void ChartControl::readModel()
 {
-    const qint32 rows = m_model.rowCount();
     for (qint32 series : {LargeSeries, SmallSeries}) {
         std::vector<double> &v = values(series);
-        v.assign(size_t(std::max(rows, 0)), NoValue);
-        if (series <= m_model.columnCount()) {
-            for (qint32 row = 1; row <= rows; ++row) {
-                if (const std::optional<double> value = m_model.value(row, series))
-                    v[size_t(row - 1)] = *value;
-            }
-        }
+        m_model.columnValues(series, v);
         m_statLines->compute(series, v);
     }
 }
@@ -316,11 +305,14 @@ void ChartControl::redraw()
 {
     ++m_redraws;
     m_redrawPending = false;
-    m_frame->start();
+    FrameClock::instance().startFrame();
     readModel();
 
-    const ChartPlan plan =
-        ChartPlan::make(m_type, m_stacking, m_projection, m_excluded, plotPixelsPerRow() < 1);
+    const bool dense = plotPixelsPerRow() < 1;
+    const ChartPlan plan = ChartPlan::make(m_type, m_stacking, m_projection, m_excluded, dense);
+    // Dense lines are one pixel wide and not smoothed: one polyline per series draws them in a
+    // fraction of the time of a line call per segment, which only pays for wide smooth pens.
+    m_plot->setPlottingHint(QCP::phFastPolylines, !dense);
     for (qint32 series : {LargeSeries, SmallSeries}) {
         QCPGraph *graph = m_graphs[size_t(series - 1)];
         const ChartPlan::Graph &look = plan.graphs[size_t(series - 1)];
@@ -382,7 +374,9 @@ void ChartControl::redraw()
     updateCategoryAxis();
     m_statLines->update(statSeriesShown(), locale());
     updateLegend(plan.legendFilled);
-    m_plot->replot(QCustomPlot::rpQueuedReplot);
+    // On screen the plot is rendered now, so that it reaches the screen in the same paint as
+    // the counts and the log pane that changed with it; redraws are paced per frame already.
+    m_plot->replot(onScreen() ? QCustomPlot::rpQueuedRefresh : QCustomPlot::rpQueuedReplot);
 }
 
 void ChartControl::updateValueRange(bool stacked)

@@ -5,6 +5,7 @@
 
 #include "charting/chartexport.h"
 #include "charting/charttypes.h"
+#include "common/frameclock.h"
 
 #include <QWidget>
 
@@ -18,7 +19,6 @@ class QCPAxisTickerText;
 class QCPGraph;
 class QCustomPlot;
 class QMenu;
-class QTimer;
 
 namespace orvel {
 
@@ -76,7 +76,7 @@ public:
     std::optional<double> statisticValue(qint32 series, Statistic statistic) const;
 
     /// Shortest time between two redraws that follow the model, in milliseconds: a screen frame.
-    static constexpr int FrameMs = 16;
+    static constexpr int FrameMs = FrameClock::FrameMs;
 
     /// Reads the model again and schedules a repaint.
     void redraw();
@@ -178,7 +178,6 @@ private:
     std::array<qint32, 2> m_drawnPoints{};
     std::vector<std::pair<qint32, QString>> m_shownLabels;
     quint64 m_redraws = 0;
-    QTimer *m_frame = nullptr;
     bool m_redrawPending = false;
     QWidget *m_watchedWindow = nullptr;
     double m_labelPixels = 0;

@@ -75,10 +75,25 @@ void ChartDataModel::setData(qint32 row, qint32 column, double value, bool isNul
     modified();
 }
 
-QString ChartDataModel::rowLabel(qint32 row) const
+void ChartDataModel::columnValues(qint32 column, std::vector<double> &values) const
 {
+    values.assign(size_t(std::max(m_rowCount, 0)), std::numeric_limits<double>::quiet_NaN());
+    if (column < 1 || column > m_columnCount)
+        return;
+    // Straight through the ring from its head, in two runs.
+    size_t physical = size_t(m_valueHead);
+    for (size_t row = 0; row < values.size(); ++row, ++physical) {
+        if (physical == values.size())
+            physical = 0;
+        values[row] = m_values[physical * size_t(m_columnCount) + size_t(column - 1)];
+    }
+}
+
+const QString &ChartDataModel::rowLabel(qint32 row) const
+{
+    static const QString none;
     const qsizetype i = labelIndex(row);
-    return i < 0 ? QString() : m_rowLabels[i];
+    return i < 0 ? none : m_rowLabels[size_t(i)];
 }
 
 void ChartDataModel::setRowLabel(qint32 row, const QString &label)

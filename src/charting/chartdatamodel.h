@@ -39,7 +39,10 @@ public:
     /// Sets a cell; `isNull` empties it instead.
     void setData(qint32 row, qint32 column, double value, bool isNull = false);
 
-    QString rowLabel(qint32 row) const;
+    /// The values of `column` by row from 1 to rowCount(), NaN where a cell is empty.
+    void columnValues(qint32 column, std::vector<double> &values) const;
+
+    const QString &rowLabel(qint32 row) const;
     void setRowLabel(qint32 row, const QString &label);
 
     /// The column that setColumnLabel() names.

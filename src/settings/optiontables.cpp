@@ -42,14 +42,4 @@ QList<OptionEntry> OptionTables::stopAfter(const QLocale &locale)
     return entries;
 }
 
-int OptionTables::firstPeriodHolding(qint32 samples)
-{
-    const int count = int(std::size(Periods));
-    for (int i = 0; i < count; ++i) {
-        if (Periods[i].samples >= samples)
-            return i;
-    }
-    return count - 1;
-}
-
 } // namespace orvel

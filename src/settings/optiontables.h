@@ -25,9 +25,6 @@ public:
     static QList<OptionEntry> displayPeriods(const QLocale &locale = QLocale());
     /// "Continuous" (0 samples) followed by the display periods.
     static QList<OptionEntry> stopAfter(const QLocale &locale = QLocale());
-    /// Index of the first display period holding at least `samples` samples (the last one when
-    /// none does).
-    static int firstPeriodHolding(qint32 samples);
 };
 
 } // namespace orvel

@@ -9,6 +9,7 @@
 #include "charting/chartexport.h"
 #include "charting/chartlook.h"
 #include "charting/chartplan.h"
+#include "charting/linepoints.h"
 #include "charting/statisticlines.h"
 
 #include <qcustomplot.h>
@@ -321,17 +322,13 @@ void ChartControl::redraw()
             graph->data()->clear();
             continue;
         }
-        const std::vector<double> &v = values(series);
-        const std::vector<double> &large = values(LargeSeries);
-        QVector<QCPGraphData> points;
-        points.reserve(qsizetype(v.size()));
-        for (size_t i = 0; i < v.size(); ++i) {
-            if (std::isnan(v[i]))
-                continue;
-            const double below = look.onLarge && !std::isnan(large[i]) ? large[i] : 0.0;
-            points.append(QCPGraphData(double(i + 1), v[i] + below));
-        }
-        graph->data()->set(points, true);
+        // A dense plain line keeps only what each pixel column shows; steps and filled areas
+        // keep every row.
+        const bool thinned = dense && !look.step && !look.brush;
+        graph->data()->set(LinePoints::make(values(series),
+                                            look.onLarge ? &values(LargeSeries) : nullptr,
+                                            thinned ? 1 / plotPixelsPerRow() : 1),
+                           true);
         const QColor color = seriesColor(series);
         graph->setPen(QPen(color, look.penWidth));
         graph->setLineStyle(look.step ? QCPGraph::lsStepCenter : QCPGraph::lsLine);

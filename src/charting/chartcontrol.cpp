@@ -9,6 +9,7 @@
 #include "charting/chartexport.h"
 #include "charting/chartlook.h"
 #include "charting/chartplan.h"
+#include "charting/densegraph.h"
 #include "charting/linepoints.h"
 #include "charting/statisticlines.h"
 
@@ -77,7 +78,7 @@ void ChartControl::buildPlot()
     m_bars = new BarPlottable(x, y);
     m_bars->setSeriesValues(&m_values[0], &m_values[1]);
     for (qint32 series : {LargeSeries, SmallSeries}) {
-        QCPGraph *graph = m_plot->addGraph(x, y);
+        auto *graph = new DenseGraph(x, y);
         graph->setAdaptiveSampling(true);
         m_graphs[size_t(series - 1)] = graph;
     }
@@ -315,7 +316,7 @@ void ChartControl::redraw()
     // fraction of the time of a line call per segment, which only pays for wide smooth pens.
     m_plot->setPlottingHint(QCP::phFastPolylines, !dense);
     for (qint32 series : {LargeSeries, SmallSeries}) {
-        QCPGraph *graph = m_graphs[size_t(series - 1)];
+        DenseGraph *graph = m_graphs[size_t(series - 1)];
         const ChartPlan::Graph &look = plan.graphs[size_t(series - 1)];
         graph->setVisible(look.shown);
         if (!look.shown) {
@@ -325,6 +326,7 @@ void ChartControl::redraw()
         // A dense plain line keeps only what each pixel column shows; steps and filled areas
         // keep every row.
         const bool thinned = dense && !look.step && !look.brush;
+        graph->setColumnDrawn(thinned);
         graph->data()->set(LinePoints::make(values(series),
                                             look.onLarge ? &values(LargeSeries) : nullptr,
                                             thinned ? 1 / plotPixelsPerRow() : 1),

@@ -23,6 +23,7 @@ class QMenu;
 namespace orvel {
 
 class BarPlottable;
+class DenseGraph;
 class ChartDataModel;
 class ChartLook;
 class StatisticLines;
@@ -161,7 +162,7 @@ private:
 
     ChartDataModel &m_model;
     QCustomPlot *m_plot = nullptr;
-    std::array<QCPGraph *, 2> m_graphs{};
+    std::array<DenseGraph *, 2> m_graphs{};
     std::array<QCPGraph *, 2> m_legendEntries{};
     BarPlottable *m_bars = nullptr;
     std::unique_ptr<StatisticLines> m_statLines;

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Orvel
 
-// Dense bar columns blended into an image against the same lines stroked by QPainter.
+// Dense bar columns and dense lines blended into an image against the same stroked by QPainter.
 
 #include "charting/columncanvas.h"
+#include "charting/densegraph.h"
+#include "charting/linepoints.h"
 
 #include <qcustomplot.h>
 
@@ -117,6 +119,52 @@ private Q_SLOTS:
                                          .arg(b[x], 8, 16)));
             }
         }
+    }
+
+    /// A week of noisy readings as a one-pixel line, drawn in pixel columns and stroked: in each
+    /// pixel column the two cover the same rows, give or take where a step meets the next column.
+    void denseLineCoversWhatTheStrokeCovers()
+    {
+        QCustomPlot plot;
+        plot.resize(400, 200);
+        plot.axisRect()->setAutoMargins(QCP::msNone);
+        plot.axisRect()->setMargins(QMargins());
+        plot.xAxis->setRange(0.5, 10080.5);
+        plot.yAxis->setRange(0, 100);
+        auto *graph = new DenseGraph(plot.xAxis, plot.yAxis);
+        graph->setPen(QPen(Qt::black, 1));
+        graph->setAntialiased(false);
+        std::mt19937 random(5);
+        std::vector<double> values(10080);
+        for (size_t i = 0; i < values.size(); ++i)
+            values[i] = 50 + 35 * std::sin(double(i) / 700) + double(random() % 200) / 20;
+        graph->data()->set(LinePoints::make(values, nullptr, 10080.0 / 400), true);
+
+        const auto covered = [&](bool columns) {
+            graph->setColumnDrawn(columns);
+            const QImage image = plot.toPixmap(400, 200).toImage();
+            std::vector<std::pair<int, int>> spans(400, {200, -1});
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    if (qGray(image.pixel(x, y)) < 128)
+                        spans[size_t(x)] = {std::min(spans[size_t(x)].first, y),
+                                            std::max(spans[size_t(x)].second, y)};
+                }
+            }
+            return spans;
+        };
+        const auto stroked = covered(false);
+        const auto blended = covered(true);
+        // Where a steep segment steps into the next column, the stroker's step can fall a row or
+        // two away from the columns' border.
+        int close = 0;
+        for (int x = 1; x < 399; ++x) {
+            const int top = std::abs(stroked[size_t(x)].first - blended[size_t(x)].first);
+            const int bottom = std::abs(stroked[size_t(x)].second - blended[size_t(x)].second);
+            QVERIFY2(top <= 3 && bottom <= 3, qPrintable(QStringLiteral("column %1").arg(x)));
+            close += top <= 1 && bottom <= 1;
+        }
+        QVERIFY2(close >= 398 * 9 / 10, qPrintable(QString::number(close)));
     }
 };
 

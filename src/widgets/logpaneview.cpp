@@ -211,25 +211,50 @@ void LogPaneView::paintEvent(QPaintEvent *)
     const qsizetype selectionEnd = std::max(m_caret, m_anchor);
     const QPalette &colours = palette();
 
+    // Lines outside the selection are drawn once and copied while they stay on screen.
+    m_lineImages.setLook(QStringLiteral("%1 %2 %3 %4 %5")
+                             .arg(left)
+                             .arg(viewport()->width())
+                             .arg(font().key())
+                             .arg(colours.color(QPalette::Text).rgba())
+                             .arg(colours.color(QPalette::Base).rgba()));
+    const QSize lineSize(viewport()->width(), height);
     for (qsizetype line = first; line < last; ++line) {
         const int top = int(line - first) * height;
         const qsizetype start = lineStart(line);
         const qsizetype end = lineEnd(line);
         // Only the lines on screen are laid out: tabs become spaces up to the next stop.
-        QString shown;
-        shown.reserve(end - start + TabCells);
-        for (qsizetype i = start; i < end; ++i) {
-            const QChar c = m_index.at(i);
-            if (c == u'\t')
-                shown.append(QString(TabCells - shown.size() % TabCells, u' '));
-            else
-                shown.append(c);
+        const auto shownText = [&] {
+            QString shown;
+            shown.reserve(end - start + TabCells);
+            for (qsizetype i = start; i < end; ++i) {
+                const QChar c = m_index.at(i);
+                if (c == u'\t')
+                    shown.append(QString(TabCells - shown.size() % TabCells, u' '));
+                else
+                    shown.append(c);
+            }
+            return shown;
+        };
+        const auto drawLine = [&](QPainter &on, int y) {
+            on.setPen(colours.color(QPalette::Text));
+            on.drawText(left, y + metrics.ascent(), shownText());
+        };
+        if (selectionStart > end || selectionEnd <= start) {
+            const QPixmap &image = m_lineImages.image(
+                line, start, end, lineSize, viewport()->devicePixelRatioF(), [&](QPainter &on) {
+                    on.fillRect(QRect(QPoint(), lineSize), colours.base());
+                    on.setFont(painter.font());
+                    drawLine(on, 0);
+                });
+            painter.drawPixmap(0, top, image);
+            continue;
         }
-        painter.setPen(colours.color(QPalette::Text));
-        painter.drawText(left, top + metrics.ascent(), shown);
+        drawLine(painter, top);
+        const QString shown = shownText();
 
         // The selection, including the line end when it runs on into the next line.
-        if (selectionStart <= end && selectionEnd > start) {
+        {
             const int from = selectionStart > start ? cellOf(selectionStart) : 0;
             const int to = selectionEnd > end ? cellOf(end) + 1 : cellOf(selectionEnd);
             const QRect band(left + from * width, top, (to - from) * width, height);
@@ -241,6 +266,7 @@ void LogPaneView::paintEvent(QPaintEvent *)
             painter.restore();
         }
     }
+    m_lineImages.keepOnly(first, last);
 
     const qsizetype caretLine = lineOf(m_caret);
     if (hasFocus() && caretLine >= first && caretLine < last) {

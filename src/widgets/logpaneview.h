@@ -5,6 +5,7 @@
 
 #include "logfile/logpane.h"
 #include "logfile/logtextindex.h"
+#include "widgets/lineimagecache.h"
 #include "widgets/paintpacer.h"
 
 #include <QAbstractScrollArea>
@@ -63,6 +64,8 @@ public:
     void selectAll();
     /// Puts the selected text on the clipboard.
     void copy() const;
+    /// Forgets the lines drawn so far: the next paint draws every line afresh (for tests).
+    void dropLineImages() { m_lineImages.clear(); }
 
 Q_SIGNALS:
     /// The text changed (appended, replaced or cleared).
@@ -96,6 +99,7 @@ private:
 
     LogTextIndex m_index;
     PaintPacer *m_pacer = nullptr;
+    LineImageCache m_lineImages;
     qsizetype m_caret = 0;
     qsizetype m_anchor = 0;
     bool m_dragging = false;

@@ -122,6 +122,39 @@ private Q_SLOTS:
         QVERIFY(pane.caretAtEnd());
     }
 
+    /// Lines kept as images while rows arrive, a partial line completed, the pane scrolled
+    /// sideways and recoloured: the pane shows what it shows when it draws every line afresh.
+    void keptLinesLookAsDrawnAfresh()
+    {
+        LogPaneView pane;
+        showWithRows(pane, 3);
+        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        const auto asFresh = [&pane] {
+            QTest::qWait(2 * FrameClock::FrameMs); // the paced paint of the last change
+            const QImage kept = pane.viewport()->grab().toImage();
+            pane.dropLineImages();
+            return kept == pane.viewport()->grab().toImage();
+        };
+        pane.setCaretPosition(0); // the caret's line is not kept: keep it away from the end
+        pane.appendLogText(QStringLiteral("12\t3"));
+        QVERIFY(asFresh());
+        pane.appendLogText(QStringLiteral("00\t99999 and the rest of a long line\r\n"));
+        QVERIFY(asFresh());
+        for (int i = 3; i < 12; ++i)
+            pane.appendLogText(QStringLiteral("%1\t300\r\n").arg(i));
+        pane.moveCaretToEnd(); // down to the end: the kept lines move up
+        QVERIFY(asFresh());
+        pane.horizontalScrollBar()->setValue(20);
+        QVERIFY(asFresh());
+        QPalette dark = pane.palette();
+        dark.setColor(QPalette::Base, Qt::black);
+        dark.setColor(QPalette::Text, Qt::white);
+        pane.setPalette(dark);
+        QVERIFY(asFresh());
+        pane.verticalScrollBar()->setValue(0);
+        QVERIFY(asFresh());
+    }
+
     void burstIsPaintedOnceWithItsLastRow()
     {
         LogPaneView pane;

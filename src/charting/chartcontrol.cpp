@@ -310,10 +310,12 @@ void ChartControl::redraw()
     FrameClock::instance().startFrame();
     readModel();
 
-    const bool dense = plotPixelsPerRow() < 1;
+    const double pixelsPerRow = plotPixelsPerRow();
+    const bool dense = pixelsPerRow < 1;
     const ChartPlan plan = ChartPlan::make(m_type, m_stacking, m_projection, m_excluded, dense);
-    // Dense lines are one pixel wide and not smoothed: one polyline per series draws them in a
-    // fraction of the time of a line call per segment, which only pays for wide smooth pens.
+    // Dense lines are one pixel wide and not smoothed: those not blended into pixel columns
+    // (steps, area outlines) are drawn as one polyline per series, in a fraction of the time of
+    // a line call per segment, which only pays for wide smooth pens.
     m_plot->setPlottingHint(QCP::phFastPolylines, !dense);
     for (qint32 series : {LargeSeries, SmallSeries}) {
         DenseGraph *graph = m_graphs[size_t(series - 1)];
@@ -329,7 +331,7 @@ void ChartControl::redraw()
         graph->setColumnDrawn(thinned);
         graph->data()->set(LinePoints::make(values(series),
                                             look.onLarge ? &values(LargeSeries) : nullptr,
-                                            thinned ? 1 / plotPixelsPerRow() : 1),
+                                            thinned ? 1 / pixelsPerRow : 1),
                            true);
         const QColor color = seriesColor(series);
         graph->setPen(QPen(color, look.penWidth));

@@ -27,11 +27,7 @@ namespace {
 
 constexpr int Timeout = 30000;
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using test::fileBytes;
 
 // The payloads without repeats: a message published while the subscription was being made
 // arrives both live and retained.

@@ -98,11 +98,7 @@ class TestRecordingSession : public QObject
 
     QString devicePath(QString name = "ttyUSB0") const { return m_dir.filePath("dev/" + name); }
     QString logPath() const { return m_dir.filePath(QStringLiteral("logs/OrveaLog.txt")); }
-    QByteArray logBytes() const
-    {
-        QFile file(logPath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray logBytes() const { return test::fileBytes(logPath()); }
 
     /// A fresh unit behind the link `name` in the device folder.
     bool plugIn(const QString &name)

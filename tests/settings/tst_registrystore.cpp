@@ -5,6 +5,7 @@
 #include "settings/registryfile.h"
 #include "settings/registrytext.h"
 #include "settings/regobject.h"
+#include "testsupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,11 +26,7 @@ const QString NotFound = QStringLiteral("The system cannot find the file specifi
 const QString IoError =
     QStringLiteral("An I/O operation initiated by the registry failed unrecoverably.");
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using test::fileBytes;
 
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -58,7 +55,7 @@ private Q_SLOTS:
         const auto key = [](const char *path) {
             return "\n[HKEY_CURRENT_USER\\SOFTWARE" + QByteArray(path) + "]\n";
         };
-        QCOMPARE(readFile(reg.store().filePath(RegObject::CurrentUser)),
+        QCOMPARE(fileBytes(reg.store().filePath(RegObject::CurrentUser)),
                  "Windows Registry Editor Version 5.00\n" + key("") + key("\\Orvel") +
                      key("\\Orvel\\Orvel Logger") + "\"WindowState\"=\"0\"\n" +
                      key("\\Orvel\\Orvel Logger\\A") + key("\\Orvel\\Orvel Logger b") +
@@ -143,7 +140,7 @@ private Q_SLOTS:
             QCOMPARE(writer.LastError(), QString());
         }
         RegObject reader(dir.path());
-        const QByteArray text = readFile(reader.store().filePath(RegObject::CurrentUser));
+        const QByteArray text = fileBytes(reader.store().filePath(RegObject::CurrentUser));
         QVERIFY2(text.contains('\n' + line.toUtf8()), text.constData());
         for (const QByteArray &fileLine : text.split('\n'))
             QVERIFY2(fileLine.size() <= 80, fileLine.constData());
@@ -236,13 +233,13 @@ private Q_SLOTS:
         QCOMPARE(reg.LastError(), error);
         reg.RegDelKey(RegObject::CurrentUser, Key);
         QCOMPARE(reg.LastError(), error);
-        QCOMPARE(readFile(path), content);
+        QCOMPARE(fileBytes(path), content);
         QVERIFY(!QFileInfo::exists(path + u".bad"_qs));
 
         // The first write keeps the damaged file beside the new one.
         reg.RegWrite(RegObject::CurrentUser, Key, u"WindowState"_qs, 2);
         QCOMPARE(reg.LastError(), QString());
-        QCOMPARE(readFile(path + u".bad"_qs), content);
+        QCOMPARE(fileBytes(path + u".bad"_qs), content);
         QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, u"WindowState"_qs), QVariant(u"2"_qs));
         QCOMPARE(reg.LastError(), QString());
 
@@ -250,8 +247,8 @@ private Q_SLOTS:
         QVERIFY(writeFile(path, content + "\n"));
         reg.RegWrite(RegObject::CurrentUser, Key, u"WindowState"_qs, 0);
         QCOMPARE(reg.LastError(), QString());
-        QCOMPARE(readFile(path + u".bad"_qs), content);
-        QCOMPARE(readFile(path + u".bad.1"_qs), content + "\n");
+        QCOMPARE(fileBytes(path + u".bad"_qs), content);
+        QCOMPARE(fileBytes(path + u".bad.1"_qs), content + "\n");
     }
 
     // The folder cannot be made (a file is in its way) or the file cannot be read (a folder is
@@ -282,7 +279,7 @@ private Q_SLOTS:
         // Reads give their defaults.
         QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, u"WindowState"_qs, 0), QVariant(0));
         QVERIFY2(reg.LastError().startsWith(readError), qPrintable(reg.LastError()));
-        QCOMPARE(readFile(blocker), QByteArray("keep"));
+        QCOMPARE(fileBytes(blocker), QByteArray("keep"));
     }
 
     void lockOfADeadProgramIsTakenOver()

@@ -39,11 +39,7 @@ struct ShellFixture
 
     QString logPath() const { return dir.filePath(QStringLiteral("Orvel Logs/OrveaLog.txt")); }
 
-    QByteArray logBytes() const
-    {
-        QFile file(logPath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray logBytes() const { return test::fileBytes(logPath()); }
 
     QTemporaryDir dir;
     FixedClock clock{frozenTime()};

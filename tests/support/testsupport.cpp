@@ -4,6 +4,7 @@
 #include "testsupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <grp.h>
@@ -15,6 +16,12 @@ namespace orvel::test {
 QDateTime frozenTime()
 {
     return QDateTime(QDate(2026, 12, 5), QTime(7, 50, 20));
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QString absentDevicePath()

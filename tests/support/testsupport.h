@@ -22,6 +22,9 @@ QDateTime frozenTime();
 /// number points at a device that does not exist, so no test ever touches real hardware.
 PortMap portMapWith(const QMap<int, QString> &devices);
 
+/// The bytes of a file; empty when it cannot be read.
+QByteArray fileBytes(const QString &path);
+
 /// A device path that certainly does not exist.
 QString absentDevicePath();
 

@@ -13,7 +13,6 @@
 #include "logfile/logwriter.h"
 #include "testsupport.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -49,11 +48,7 @@ struct ProcessorHarness
 
     void openLog() { log.open(logPath()); }
     QString logPath() const { return dir.filePath(QStringLiteral("log.txt")); }
-    QByteArray logBytes() const
-    {
-        QFile file(logPath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray logBytes() const { return fileBytes(logPath()); }
 
     /// Chooses a display period of `rows` rows through the list handler.
     void choosePeriod(qint32 rows) { processor.handleDisplayPeriodChanged(rows); }

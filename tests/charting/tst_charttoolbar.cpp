@@ -78,6 +78,7 @@ private Q_SLOTS:
         }
         for (QAction *entry : f.toolbar.graphTypeMenu()->actions())
             QVERIFY2(!entry->icon().pixmap(16, 16).isNull(), qPrintable(entry->objectName()));
+        QCOMPARE(f.toolbar.graphTypeButton()->popupMode(), QToolButton::InstantPopup);
     }
 
     void demoButtonsOnlyAskAndCanHide()
@@ -278,27 +279,6 @@ private Q_SLOTS:
         QVERIFY(!f.chart.legendShown());
     }
 
-    void enableStatLineButtonsIgnoresOtherSeries()
-    {
-        Fixture f;
-        f.toolbar.EnableStatLineButtons(3, false);
-        f.toolbar.EnableStatLineButtons(0, false);
-        QCOMPARE(f.enabledStats(SmallSeries) + f.enabledStats(LargeSeries), 6);
-        f.button(QStringLiteral("GraphLargeAverage"))->setChecked(true);
-        f.toolbar.EnableStatLineButtons(1, false);
-        QCOMPARE(f.enabledStats(LargeSeries), 0);
-        QCOMPARE(f.enabledStats(SmallSeries), 3);
-        QVERIFY(f.button(QStringLiteral("GraphLargeAverage"))->isChecked());
-    }
-
-    void graphTypeIsADropDown()
-    {
-        Fixture f;
-        QToolButton *button = f.toolbar.graphTypeButton();
-        QVERIFY(button);
-        QCOMPARE(button->popupMode(), QToolButton::InstantPopup);
-        QCOMPARE(f.toolbar.graphTypeMenu()->actions().size(), 7);
-    }
 };
 
 QTEST_MAIN(TestChartToolbar)

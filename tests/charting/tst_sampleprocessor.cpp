@@ -39,15 +39,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("counts");
         QTest::addColumn<QString>("largeText");
         QTest::addColumn<QString>("smallText");
-
-        QTest::newRow("as the unit sends it") << "12,3\r\n"
-                                              << "1200\t300"
-                                              << "3"
-                                              << "12";
-        QTest::newRow("largest count, no exponent") << "21474836,21474836\r\n"
-                                                    << "2147483600\t2147483600"
-                                                    << "21474836"
-                                                    << "21474836";
+        const struct
+        {
+            const char *row, *line, *counts, *largeText, *smallText;
+        } rows[] = {
+            {"as the unit sends it", "12,3\r\n", "1200\t300", "3", "12"},
+            {"largest count, no exponent", "21474836,21474836\r\n", "2147483600\t2147483600",
+             "21474836", "21474836"},
+        };
+        for (const auto &r : rows)
+            QTest::newRow(r.row) << r.line << r.counts << r.largeText << r.smallText;
     }
     void firstLineWritesHeaderThenRow()
     {

@@ -278,7 +278,6 @@ private Q_SLOTS:
         f.click(QStringLiteral("GraphLegend"));
         QVERIFY(!f.chart.legendShown());
     }
-
 };
 
 QTEST_MAIN(TestChartToolbar)

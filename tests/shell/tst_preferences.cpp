@@ -3,7 +3,8 @@
 
 // The main window's life cycle on the real window: first-run defaults, every preference saved at
 // close and restored at the next start, hand-edited values, closing during a recording, the
-// deferred "Load log on startup", and port overrides from the settings.
+// deferred "Load log on startup", port overrides from the settings (also those the simulator
+// registers), and the option lists in the user's locale.
 
 #include "acquisition/serialport.h"
 #include "charting/chartdatamodel.h"
@@ -13,6 +14,7 @@
 #include "settings/portoverrides.h"
 #include "settings/regobject.h"
 #include "shell/mainwindow.h"
+#include "shell/optionlists.h"
 #include "shell/preferences.h"
 #include "shell/recordingcontroller.h"
 #include "shell/splitter.h"
@@ -407,6 +409,90 @@ private Q_SLOTS:
         }
     }
 
+    void optionListsFollowTheLocale_data()
+    {
+        QTest::addColumn<QString>("localeName");
+        QTest::addColumn<QString>("week");
+        QTest::newRow("comma separator") << "en_US"
+                                         << "1 week (10,080 samples)";
+        QTest::newRow("period separator") << "de_DE"
+                                          << "1 week (10.080 samples)";
+    }
+
+    void optionListsFollowTheLocale()
+    {
+        QFETCH(QString, localeName);
+        QFETCH(QString, week);
+        QComboBox periods;
+        QComboBox stopAfter;
+        periods.setLocale(QLocale(localeName));
+        periods.addItem(QStringLiteral("stale"));
+        FillOptionLists(&periods, &stopAfter);
+        QCOMPARE(periods.count(), 16);
+        QCOMPARE(stopAfter.count(), 17);
+        QCOMPARE(stopAfter.itemText(0), QStringLiteral("Continuous"));
+        // Stop After offers the display periods' counts after Continuous.
+        for (int k = 1; k < 17; ++k) {
+            QCOMPARE(stopAfter.itemText(k), periods.itemText(k - 1));
+            QCOMPARE(stopAfter.itemData(k), periods.itemData(k - 1));
+        }
+        QCOMPARE(periods.itemText(15), week);
+        QCOMPARE(periods.itemData(15).toInt(), 10080);
+        QCOMPARE(periods.width(), stopAfter.width());
+        QVERIFY(periods.width() > periods.fontMetrics().horizontalAdvance(periods.itemText(15)));
+    }
+
+    /// The simulator's --register-port offers its pseudo-terminal as a port while it runs and
+    /// puts back what the port had when it ends; a port number that is not 1 to 16 is refused.
+    void simulatorOffersItselfAsAPort_data()
+    {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("before"); // what port 5 led to before
+        QTest::newRow("port had no device") << "5" << QString();
+        QTest::newRow("port had a device") << "5"
+                                           << "/dev/ttyUSB9";
+        QTest::newRow("zero") << "0" << QString();
+        QTest::newRow("seventeen") << "17" << QString();
+        QTest::newRow("not a number") << "COM1" << QString();
+    }
+
+    void simulatorOffersItselfAsAPort()
+    {
+        QFETCH(QString, port);
+        QFETCH(QString, before);
+        RegObject settings(configFolder());
+        if (!before.isEmpty())
+            QVERIFY(PortOverrides::write(settings, 5, before));
+        QProcess simulator;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configFolder());
+        simulator.setProcessEnvironment(environment);
+        simulator.start(QStringLiteral(ORVEL_COUNTER_SIMULATOR),
+                        {QStringLiteral("--register-port"), port});
+        if (port != QLatin1String("5")) {
+            QVERIFY(simulator.waitForFinished(10000));
+            QCOMPARE(simulator.exitCode(), 2);
+            QVERIFY(simulator.readAllStandardError().contains("register-port"));
+            QVERIFY(!QFile::exists(settings.store().filePath(RegObject::CurrentUser)));
+            return;
+        }
+        QByteArray output;
+        QTRY_VERIFY_WITH_TIMEOUT((output += simulator.readAllStandardOutput()).contains("COM5"),
+                                 10000);
+        const QString device = QString::fromLocal8Bit(output.split('\n').first().trimmed());
+        QCOMPARE(PortOverrides::device(settings, 5), device);
+        {
+            // The window lists it, leading to the simulator.
+            MainWindow window(m_fixture->environment(false));
+            const int index = window.ComPortComboBox()->findText(QStringLiteral("COM5"));
+            QVERIFY(index >= 0);
+            QCOMPARE(window.ComPortComboBox()->itemData(index, Qt::ToolTipRole).toString(), device);
+        }
+        simulator.terminate();
+        QVERIFY(simulator.waitForFinished(10000));
+        QCOMPARE(PortOverrides::device(settings, 5), before);
+    }
+
     void storedPortOverrideIsListed()
     {
         RegObject settings(configFolder());
@@ -417,10 +503,6 @@ private Q_SLOTS:
         QCOMPARE(window.ComPortComboBox()->count(), 1);
         QCOMPARE(window.ComPortComboBox()->itemText(0), QStringLiteral("COM7"));
         QCOMPARE(window.selectedPortNumber(), 7);
-        QVERIFY(window.ComPortComboBox()
-                    ->itemData(0, Qt::ToolTipRole)
-                    .toString()
-                    .contains(m_fixture->unit->devicePath()));
 
         // Removing the override takes the port away again; a relative path leads nowhere.
         QVERIFY(PortOverrides::write(settings, 7, QString()));

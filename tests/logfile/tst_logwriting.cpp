@@ -6,11 +6,14 @@
 #include "common/localeformats.h"
 #include "common/notifier.h"
 #include "common/runningstatistics.h"
+#include "logfile/logfolder.h"
 #include "logfile/logpane.h"
 #include "logfile/logwriter.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -31,12 +34,6 @@ public:
     void moveCaretToEnd() override {}
     QString content;
 };
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 RunningStatistics statisticsOf(const QList<std::pair<qint32, qint32>> &samples)
 {
@@ -79,10 +76,10 @@ private:
 
 } // namespace
 
-/// The log file as it is written: line ends, the summary block, the pane, and what happens when
-/// the file refuses writes, vanishes or its folder does (real files in a temporary folder; the
-/// ways of refusing work for root too).
-class TestLogWriter : public QObject
+/// The log file as it is written: its folder, line ends, the summary block, the pane, and what
+/// happens when the file refuses writes, vanishes or its folder does (real files in a temporary
+/// folder; the ways of refusing work for root too).
+class TestLogWriting : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -102,6 +99,57 @@ private Q_SLOTS:
         m_pane.content.clear();
     }
 
+    void looksUpOnceAndCreates_data()
+    {
+        QTest::addColumn<bool>("trailingSlash");
+        QTest::newRow("documents without slash") << false;
+        QTest::newRow("documents with slash") << true;
+    }
+
+    void looksUpOnceAndCreates()
+    {
+        QFETCH(bool, trailingSlash);
+        int lookups = 0;
+        // The documents folder is missing too: every missing level is created.
+        LogFolder folder([&] {
+            ++lookups;
+            return m_dir->filePath(QStringLiteral("a/b")) +
+                   (trailingSlash ? QStringLiteral("/") : QString());
+        });
+        const QString expected = m_dir->filePath(QStringLiteral("a/b/Orvel Logs"));
+        QCOMPARE(folder.path(), expected);
+        QCOMPARE(folder.path(), expected);
+        QCOMPARE(lookups, 1);
+        QVERIFY(QFileInfo(expected).isDir());
+        // An existing folder is fine.
+        LogFolder::CreateFolderPath(expected);
+    }
+
+    void reportsFolderThatCannotBeCreated_data()
+    {
+        QTest::addColumn<QString>("blocker");
+        QTest::newRow("a file in the way") << "file";
+        QTest::newRow("a file where a parent should be") << "file/below";
+    }
+
+    void reportsFolderThatCannotBeCreated()
+    {
+        QFETCH(QString, blocker);
+        QFile file(m_dir->filePath(QStringLiteral("file")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        const QString path = m_dir->filePath(blocker);
+        try {
+            LogFolder::CreateFolderPath(path);
+            QFAIL("no failure raised");
+        } catch (const Failure &failure) {
+            QCOMPARE(failure.number(), Failure::FolderCreation);
+            QVERIFY2(failure.description().endsWith(
+                         QStringLiteral("\r\n\r\nCannot create folder '") + path + u'\''),
+                     qPrintable(failure.description()));
+        }
+    }
+
     void writesNothingWhileClosed()
     {
         m_writer->WriteLogLine(QStringLiteral("lost"));
@@ -109,7 +157,8 @@ private Q_SLOTS:
         m_writer->open(m_path);
         m_writer->WriteSummary(0, statisticsOf({{1, 2}}), LocaleFormats(QLocale::c()));
         m_writer->close();
-        QCOMPARE(readAll(m_path), QByteArray());
+        QVERIFY(QFileInfo(m_path).isFile());
+        QCOMPARE(test::fileBytes(m_path), QByteArray());
         QVERIFY(m_pane.content.isEmpty());
     }
 
@@ -124,7 +173,7 @@ private Q_SLOTS:
         m_writer->WriteLogLine(QStringLiteral("Grüße"));
         m_writer->close();
         // UTF-8 without a byte-order mark, CR LF only where missing.
-        QCOMPARE(readAll(m_path),
+        QCOMPARE(test::fileBytes(m_path),
                  QByteArray("Small\tLarge\tDate/Time\r\n1200\t300\r\nmidGr\xc3\xbc\xc3\x9f"
                             "e\r\n"));
     }
@@ -157,7 +206,7 @@ private Q_SLOTS:
         m_writer->WriteSummary(qint32(samples.size()), statisticsOf(samples),
                                LocaleFormats(QLocale(localeName)));
         m_writer->close();
-        QCOMPARE(QString::fromUtf8(readAll(m_path)), summaryText(figures));
+        QCOMPARE(QString::fromUtf8(test::fileBytes(m_path)), summaryText(figures));
     }
 
     void openFailureNamesTheFile()
@@ -192,7 +241,7 @@ private Q_SLOTS:
         }
         QCOMPARE(m_notifier.messages.size(), 1);
         QVERIFY2(m_notifier.messages[0].contains(m_path), qPrintable(m_notifier.messages[0]));
-        QCOMPARE(readAll(m_path), Header.toUtf8());
+        QCOMPARE(test::fileBytes(m_path), Header.toUtf8());
         QCOMPARE(m_writer->pendingRows(), 5);
         QCOMPARE(pending.constLast().first().toInt(), 5);
         QCOMPARE(m_pane.content, Header + rows);
@@ -201,7 +250,7 @@ private Q_SLOTS:
         QCOMPARE(m_writer->pendingRows(), 0);
         QCOMPARE(pending.constLast().first().toInt(), 0);
         m_writer->close();
-        QCOMPARE(QString::fromUtf8(readAll(m_path)), Header + rows + row(6));
+        QCOMPARE(QString::fromUtf8(test::fileBytes(m_path)), Header + rows + row(6));
         QCOMPARE(m_pane.content, Header + rows + row(6));
         QCOMPARE(m_notifier.messages.size(), 1);
     }
@@ -228,14 +277,14 @@ private Q_SLOTS:
 
         QCOMPARE(m_notifier.messages.size(), 1);
         QVERIFY2(m_notifier.messages[0].contains(m_path), qPrintable(m_notifier.messages[0]));
-        const QString text = QString::fromUtf8(readAll(m_path));
+        const QString text = QString::fromUtf8(test::fileBytes(m_path));
         QVERIFY2(text.startsWith(QStringLiteral("Note: the log file was deleted or moved away")),
                  qPrintable(text));
         const QString rows = row(1) + row(2) + row(3);
         QVERIFY2(text.endsWith(QStringLiteral("goes on.\r\n") + (moved ? QString() : rows)),
                  qPrintable(text));
         if (moved)
-            QCOMPARE(QString::fromUtf8(readAll(movedPath)), rows);
+            QCOMPARE(QString::fromUtf8(test::fileBytes(movedPath)), rows);
     }
 
     void refusedLogIsWaitedFor_data()
@@ -273,7 +322,7 @@ private Q_SLOTS:
         QCOMPARE(m_notifier.messages.size(), 2);
         QVERIFY2(m_notifier.messages[1].contains(QStringLiteral("created again")),
                  qPrintable(m_notifier.messages[1]));
-        const QString text = QString::fromUtf8(readAll(m_path));
+        const QString text = QString::fromUtf8(test::fileBytes(m_path));
         QVERIFY2(text.startsWith(QStringLiteral("Note: ")) &&
                      text.endsWith(QStringLiteral("goes on.\r\n") + Header + row(1) + row(2) +
                                    row(3) + row(4)),
@@ -305,7 +354,7 @@ private Q_SLOTS:
                              : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         const QString recovery = folder + QStringLiteral("/OrveaLog.txt.recovered.txt");
         QCOMPARE(m_writer->recoveryPath(), recovery);
-        const QString kept = QString::fromUtf8(readAll(recovery));
+        const QString kept = QString::fromUtf8(test::fileBytes(recovery));
         QFile::remove(recovery);
         QCOMPARE(kept, Header + row(1) + row(2) +
                            summaryText({"2", "100", "200", "150.0", "300", "300", "300.0"}));
@@ -360,5 +409,5 @@ private:
     QString m_path;
 };
 
-QTEST_GUILESS_MAIN(TestLogWriter)
-#include "tst_logwriter.moc"
+QTEST_GUILESS_MAIN(TestLogWriting)
+#include "tst_logwriting.moc"

@@ -14,6 +14,7 @@
 #include "loggenerator.h"
 #include "testsupport.h"
 
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -49,31 +50,6 @@ struct LoaderRig
     SliderModel slider;
     SampleProcessor processor{chart, slider, log, notifier, clock, British};
     LogLoader loader{processor};
-};
-
-/// Runs the rest of a test in the time zone `zone`, and restores the previous one after it.
-class ZoneOverride
-{
-public:
-    explicit ZoneOverride(const QByteArray &zone)
-        : m_old(qgetenv("TZ"))
-        , m_hadOld(qEnvironmentVariableIsSet("TZ"))
-    {
-        qputenv("TZ", zone);
-        tzset();
-    }
-    ~ZoneOverride()
-    {
-        if (m_hadOld)
-            qputenv("TZ", m_old);
-        else
-            qunsetenv("TZ");
-        tzset();
-    }
-
-private:
-    QByteArray m_old;
-    bool m_hadOld;
 };
 
 } // namespace
@@ -217,7 +193,18 @@ private Q_SLOTS:
         QFETCH(QByteArray, stamp);
         QFETCH(bool, inGap);
         QFETCH(QDateTime, time);
-        const ZoneOverride berlin("Europe/Berlin");
+        // In a zone whose clocks go forward on 29 March, until the test ends.
+        const QByteArray zone = qgetenv("TZ");
+        const bool hadZone = qEnvironmentVariableIsSet("TZ");
+        qputenv("TZ", "Europe/Berlin");
+        tzset();
+        const auto restoreZone = qScopeGuard([&] {
+            if (hadZone)
+                qputenv("TZ", zone);
+            else
+                qunsetenv("TZ");
+            tzset();
+        });
         TimestampParser parser(British);
         LogTimestamp read;
         QCOMPARE(parser.parse(stamp, read), !inGap);
@@ -228,7 +215,6 @@ private Q_SLOTS:
         QCOMPARE(reader.next(row), LogReader::Line::Row);
         QCOMPARE(row.small, 100);
         const QDateTime readTime = row.stamp.toDateTime();
-        QVERIFY(readTime.isValid());
         QCOMPARE(readTime, time);
         QCOMPARE(reader.next(row), LogReader::Line::Row);
         QCOMPARE(row.small, 200);

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -44,35 +45,6 @@ RunningStatistics statisticsOf(const QList<std::pair<qint32, qint32>> &samples)
 }
 
 using Samples = QList<std::pair<qint32, qint32>>;
-
-/// Lowers this process's file size limit (the way a full disk stops a write part-way) and puts
-/// it back when it goes out of scope. SIGXFSZ is ignored meanwhile so that the write fails with
-/// EFBIG instead of ending the process.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = m_saved;
-        lowered.rlim_cur = bytes;
-        m_active = ::setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        if (!m_active)
-            return;
-        ::setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_savedHandler);
-    }
-    bool isActive() const { return m_active; }
-
-private:
-    rlimit m_saved = {};
-    void (*m_savedHandler)(int) = SIG_DFL;
-    bool m_active = false;
-};
 
 } // namespace
 
@@ -231,8 +203,18 @@ private Q_SLOTS:
         QString rows;
         {
             // Room for less than one row: the first write is cut short, the rest fail outright.
-            FileSizeLimit limit(rlim_t(Header.size() + 12));
-            if (!limit.isActive())
+            // SIGXFSZ is ignored meanwhile, so that the write fails with EFBIG as on a full disk
+            // instead of ending the process.
+            rlimit saved = {};
+            ::getrlimit(RLIMIT_FSIZE, &saved);
+            rlimit lowered = saved;
+            lowered.rlim_cur = rlim_t(Header.size() + 12);
+            const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+            const auto restore = qScopeGuard([&] {
+                ::setrlimit(RLIMIT_FSIZE, &saved);
+                std::signal(SIGXFSZ, savedHandler);
+            });
+            if (::setrlimit(RLIMIT_FSIZE, &lowered) != 0)
                 QSKIP("cannot lower the file size limit here");
             for (int i = 1; i <= 5; ++i) {
                 m_writer->WriteLogLine(row(i));

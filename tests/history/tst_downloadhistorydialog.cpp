@@ -30,8 +30,7 @@
 #include <QVBoxLayout>
 
 using namespace orvel;
-using orvel::test::defaultHistoryText;
-using orvel::test::fileBytes;
+using namespace orvel::test;
 
 namespace {
 

@@ -21,8 +21,7 @@
 #include <QTest>
 
 using namespace orvel;
-using orvel::test::defaultHistoryText;
-using orvel::test::fileBytes;
+using namespace orvel::test;
 
 class TestHistoryDownload : public QObject
 {
@@ -88,7 +87,6 @@ private Q_SLOTS:
 
         auto download = makeDownload();
         QSignalSpy endedSpy(download.get(), &HistoryDownload::ended);
-        QVERIFY(endedSpy.isValid());
         download->processReceived(answer);
         QCOMPARE(download->text(), expected);
         QCOMPARE(download->state() == HistoryDownload::State::Ended, ended);

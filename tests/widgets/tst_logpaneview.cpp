@@ -114,7 +114,6 @@ private Q_SLOTS:
         LogPaneView pane;
         pane.appendLogText(QStringLiteral("1200\t300\r\n"));
         QSignalSpy changed(&pane, &LogPaneView::textChanged);
-        QVERIFY(changed.isValid());
         pane.clear();
         QCOMPARE(changed.size(), 1);
         QVERIFY(pane.isEmpty());

@@ -266,15 +266,13 @@ private Q_SLOTS:
 private:
     DownloadHistoryDialog::Context context()
     {
-        DownloadHistoryDialog::Context context;
-        context.parent = m_mainWindow.get();
-        context.portNumber = 1;
-        context.portMap = test::portMapWith({{1, m_unit->devicePath()}});
-        context.logPath = m_logPath;
-        context.logFolder = m_logFolder.get();
-        context.mainPane = m_mainPane;
-        context.notifier = &m_notifier;
-        return context;
+        return {.parent = m_mainWindow.get(),
+                .portNumber = 1,
+                .portMap = test::portMapWith({{1, m_unit->devicePath()}}),
+                .logPath = m_logPath,
+                .logFolder = m_logFolder.get(),
+                .mainPane = m_mainPane,
+                .notifier = &m_notifier};
     }
 
     /// Opens the window and waits until it is on screen.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Orvel
 
+#include "acquisition/portdiscovery.h"
+#include "acquisition/portmap.h"
 #include "acquisition/serialport.h"
 #include "common/failure.h"
 #include "countersimulator.h"
@@ -57,6 +59,8 @@ int openFailure(SerialPort &port, QString *description = nullptr)
 
 } // namespace
 
+/// The serial port on the simulator's pseudo-terminal: which device each COM number means,
+/// opening, the data both ways, the ways opening fails, and the list of the ports present.
 class TestSerialPort : public QObject
 {
     Q_OBJECT
@@ -68,6 +72,77 @@ private Q_SLOTS:
     }
 
     void cleanup() { m_simulator.reset(); }
+
+    void defaults_data()
+    {
+        QTest::addColumn<int>("portNumber");
+        QTest::addColumn<QString>("path");
+
+        QTest::newRow("COM1 first on-board UART") << 1 << "/dev/ttyS0";
+        QTest::newRow("COM4 last on-board UART") << 4 << "/dev/ttyS3";
+        QTest::newRow("COM5 first USB adapter") << 5 << "/dev/ttyUSB0";
+        QTest::newRow("COM12 last USB adapter") << 12 << "/dev/ttyUSB7";
+        QTest::newRow("COM13 first modem-class device") << 13 << "/dev/ttyACM0";
+        QTest::newRow("COM16 last modem-class device") << 16 << "/dev/ttyACM3";
+        QTest::newRow("COM0 has none") << 0 << "";
+        QTest::newRow("COM17 has none") << 17 << "";
+    }
+
+    void defaults()
+    {
+        QFETCH(int, portNumber);
+        QFETCH(QString, path);
+        const PortMap map;
+        QCOMPARE(map.devicePath(portNumber), path);
+        QCOMPARE(map.defaultDevicePath(portNumber), path);
+        QCOMPARE(PortMap::isValidPortNumber(portNumber), !path.isEmpty());
+    }
+
+    void overrides_data()
+    {
+        QTest::addColumn<int>("portNumber");
+        QTest::addColumn<QString>("overridePath");
+        QTest::addColumn<bool>("overridden"); // else the port keeps its default
+
+        QTest::newRow("COM1 at a terminal") << 1 << "/dev/pts/7" << true;
+        QTest::newRow("COM16 at a symlink") << 16 << "/dev/serial/by-id/unit" << true;
+        QTest::newRow("empty path restores the default") << 5 << "" << false;
+        QTest::newRow("COM0 stays without a device") << 0 << "/dev/pts/7" << false;
+        QTest::newRow("COM17 stays without a device") << 17 << "/dev/pts/7" << false;
+    }
+
+    void overrides()
+    {
+        QFETCH(int, portNumber);
+        QFETCH(QString, overridePath);
+        QFETCH(bool, overridden);
+
+        PortMap map;
+        map.setOverride(portNumber, QStringLiteral("/dev/earlier"));
+        map.setOverride(portNumber, overridePath);
+        QCOMPARE(map.devicePath(portNumber),
+                 overridden ? overridePath : PortMap().devicePath(portNumber));
+        QCOMPARE(map.hasOverride(portNumber), overridden);
+
+        // The other ports keep their defaults.
+        for (int n = PortMap::FirstPort; n <= PortMap::LastPort; ++n) {
+            if (n != portNumber)
+                QCOMPARE(map.devicePath(n), PortMap().devicePath(n));
+        }
+    }
+
+    void deviceRootMovesOnlyDefaults()
+    {
+        PortMap map;
+        map.setDeviceRoot(QStringLiteral("/tmp/devices"));
+        map.setOverride(2, QStringLiteral("/dev/pts/3"));
+        QCOMPARE(map.devicePath(1), QStringLiteral("/tmp/devices/ttyS0"));
+        QCOMPARE(map.devicePath(2), QStringLiteral("/dev/pts/3"));
+        QCOMPARE(map.devicePath(12), QStringLiteral("/tmp/devices/ttyUSB7"));
+
+        map.clearOverrides();
+        QCOMPARE(map.devicePath(2), QStringLiteral("/tmp/devices/ttyS1"));
+    }
 
     void opensAndCloses()
     {
@@ -279,6 +354,74 @@ private Q_SLOTS:
         const QString description = lost.first().first().toString();
         QVERIFY2(description.contains(QStringLiteral("COM1")), qPrintable(description));
         QVERIFY2(description.contains(path), qPrintable(description));
+    }
+
+    /// Free and busy ports are listed, from the first to the last number; absent ones are not.
+    void listsPorts()
+    {
+        CounterSimulator busy;
+        CounterSimulator last;
+        for (CounterSimulator *simulator : {&busy, &last})
+            QVERIFY2(simulator->open(), qPrintable(simulator->errorString()));
+        const QMap<int, QString> devices{{1, m_simulator->devicePath()},
+                                         {3, busy.devicePath()},
+                                         {4, test::absentDevicePath()},
+                                         {16, last.devicePath()}};
+        SerialPort holder(test::portMapWith(devices));
+        holder.setCommPort(3);
+        holder.setPortOpen(true);
+
+        SerialPort port(test::portMapWith(devices));
+        port.setCommPort(2);
+        QStringList texts;
+        for (const PortEntry &entry : PortDiscovery(port).probe()) {
+            texts.append(entry.text);
+            QCOMPARE(entry.devicePath, devices.value(entry.portNumber));
+            // Only ports that could not be opened say why.
+            QCOMPARE(entry.detail.isEmpty(), !entry.text.contains(u'('));
+        }
+        QCOMPARE(texts, (QStringList{"COM1", "COM3 (in use)", "COM16"}));
+
+        // Nothing is left open, and the port number is back where it was.
+        QVERIFY(!port.PortOpen());
+        QCOMPARE(port.CommPort(), 2);
+        for (int portNumber : {1, 16}) {
+            SerialPort other(test::portMapWith(devices));
+            other.setCommPort(portNumber);
+            other.setPortOpen(true);
+            QVERIFY(other.PortOpen());
+        }
+        QVERIFY(holder.PortOpen());
+    }
+
+    void portWithoutAccessIsAnError()
+    {
+        const group *dialout = ::getgrnam("dialout");
+        if (!dialout)
+            QSKIP("no dialout group on this system");
+        CounterSimulator free;
+        QVERIFY(free.open());
+        // The free terminal is left readable and writable to all; the locked one (the usual
+        // simulator) only to its group.
+        const QByteArray lockedPath = QFile::encodeName(m_simulator->devicePath());
+        QCOMPARE(::chmod(QFile::encodeName(free.devicePath()).constData(), 0666), 0);
+        QCOMPARE(::chown(lockedPath.constData(), 0, dialout->gr_gid), 0);
+        QCOMPARE(::chmod(lockedPath.constData(), 0660), 0);
+
+        SerialPort port(
+            test::portMapWith({{5, m_simulator->devicePath()}, {6, free.devicePath()}}));
+        QList<PortEntry> entries;
+        {
+            test::UnprivilegedScope unprivileged;
+            if (!unprivileged.isActive())
+                QSKIP("needs to run as root to take the rights away");
+            entries = PortDiscovery(port).probe();
+        }
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries[0].text, QStringLiteral("COM5 (error)"));
+        QVERIFY2(entries[0].detail.contains(QStringLiteral("dialout")),
+                 qPrintable(entries[0].detail));
+        QCOMPARE(entries[1].text, QStringLiteral("COM6"));
     }
 
 private:

@@ -5,7 +5,6 @@
 
 #include "history/historydownload.h"
 
-#include <QFile>
 #include <QString>
 
 namespace orvel::test {
@@ -19,15 +18,6 @@ inline QString defaultHistoryText()
                                                         "104300\t19700\r\n"
                                                         "\r\n"
                                                         "ALARMS\r\n");
-}
-
-/// The bytes of a file, or "<unreadable>".
-inline QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return file.readAll();
 }
 
 } // namespace orvel::test

@@ -6,11 +6,15 @@
 #include "common/localeformats.h"
 #include "common/notifier.h"
 #include "common/runningstatistics.h"
+#include "logfile/logfolder.h"
 #include "logfile/logpane.h"
 #include "logfile/logwriter.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -32,12 +36,6 @@ public:
     QString content;
 };
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 RunningStatistics statisticsOf(const QList<std::pair<qint32, qint32>> &samples)
 {
     RunningStatistics statistics;
@@ -48,41 +46,12 @@ RunningStatistics statisticsOf(const QList<std::pair<qint32, qint32>> &samples)
 
 using Samples = QList<std::pair<qint32, qint32>>;
 
-/// Lowers this process's file size limit (the way a full disk stops a write part-way) and puts
-/// it back when it goes out of scope. SIGXFSZ is ignored meanwhile so that the write fails with
-/// EFBIG instead of ending the process.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = m_saved;
-        lowered.rlim_cur = bytes;
-        m_active = ::setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        if (!m_active)
-            return;
-        ::setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_savedHandler);
-    }
-    bool isActive() const { return m_active; }
-
-private:
-    rlimit m_saved = {};
-    void (*m_savedHandler)(int) = SIG_DFL;
-    bool m_active = false;
-};
-
 } // namespace
 
-/// The log file as it is written: line ends, the summary block, the pane, and what happens when
-/// the file refuses writes, vanishes or its folder does (real files in a temporary folder; the
-/// ways of refusing work for root too).
-class TestLogWriter : public QObject
+/// The log file as it is written: its folder, line ends, the summary block, the pane, and what
+/// happens when the file refuses writes, vanishes or its folder does (real files in a temporary
+/// folder; the ways of refusing work for root too).
+class TestLogWriting : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -102,6 +71,57 @@ private Q_SLOTS:
         m_pane.content.clear();
     }
 
+    void looksUpOnceAndCreates_data()
+    {
+        QTest::addColumn<bool>("trailingSlash");
+        QTest::newRow("documents without slash") << false;
+        QTest::newRow("documents with slash") << true;
+    }
+
+    void looksUpOnceAndCreates()
+    {
+        QFETCH(bool, trailingSlash);
+        int lookups = 0;
+        // The documents folder is missing too: every missing level is created.
+        LogFolder folder([&] {
+            ++lookups;
+            return m_dir->filePath(QStringLiteral("a/b")) +
+                   (trailingSlash ? QStringLiteral("/") : QString());
+        });
+        const QString expected = m_dir->filePath(QStringLiteral("a/b/Orvel Logs"));
+        QCOMPARE(folder.path(), expected);
+        QCOMPARE(folder.path(), expected);
+        QCOMPARE(lookups, 1);
+        QVERIFY(QFileInfo(expected).isDir());
+        // An existing folder is fine.
+        LogFolder::CreateFolderPath(expected);
+    }
+
+    void reportsFolderThatCannotBeCreated_data()
+    {
+        QTest::addColumn<QString>("blocker");
+        QTest::newRow("a file in the way") << "file";
+        QTest::newRow("a file where a parent should be") << "file/below";
+    }
+
+    void reportsFolderThatCannotBeCreated()
+    {
+        QFETCH(QString, blocker);
+        QFile file(m_dir->filePath(QStringLiteral("file")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        const QString path = m_dir->filePath(blocker);
+        try {
+            LogFolder::CreateFolderPath(path);
+            QFAIL("no failure raised");
+        } catch (const Failure &failure) {
+            QCOMPARE(failure.number(), Failure::FolderCreation);
+            QVERIFY2(failure.description().endsWith(
+                         QStringLiteral("\r\n\r\nCannot create folder '") + path + u'\''),
+                     qPrintable(failure.description()));
+        }
+    }
+
     void writesNothingWhileClosed()
     {
         m_writer->WriteLogLine(QStringLiteral("lost"));
@@ -109,7 +129,8 @@ private Q_SLOTS:
         m_writer->open(m_path);
         m_writer->WriteSummary(0, statisticsOf({{1, 2}}), LocaleFormats(QLocale::c()));
         m_writer->close();
-        QCOMPARE(readAll(m_path), QByteArray());
+        QVERIFY(QFileInfo(m_path).isFile());
+        QCOMPARE(test::fileBytes(m_path), QByteArray());
         QVERIFY(m_pane.content.isEmpty());
     }
 
@@ -124,7 +145,7 @@ private Q_SLOTS:
         m_writer->WriteLogLine(QStringLiteral("Grüße"));
         m_writer->close();
         // UTF-8 without a byte-order mark, CR LF only where missing.
-        QCOMPARE(readAll(m_path),
+        QCOMPARE(test::fileBytes(m_path),
                  QByteArray("Small\tLarge\tDate/Time\r\n1200\t300\r\nmidGr\xc3\xbc\xc3\x9f"
                             "e\r\n"));
     }
@@ -157,7 +178,7 @@ private Q_SLOTS:
         m_writer->WriteSummary(qint32(samples.size()), statisticsOf(samples),
                                LocaleFormats(QLocale(localeName)));
         m_writer->close();
-        QCOMPARE(QString::fromUtf8(readAll(m_path)), summaryText(figures));
+        QCOMPARE(QString::fromUtf8(test::fileBytes(m_path)), summaryText(figures));
     }
 
     void openFailureNamesTheFile()
@@ -182,8 +203,18 @@ private Q_SLOTS:
         QString rows;
         {
             // Room for less than one row: the first write is cut short, the rest fail outright.
-            FileSizeLimit limit(rlim_t(Header.size() + 12));
-            if (!limit.isActive())
+            // SIGXFSZ is ignored meanwhile, so that the write fails with EFBIG as on a full disk
+            // instead of ending the process.
+            rlimit saved = {};
+            ::getrlimit(RLIMIT_FSIZE, &saved);
+            rlimit lowered = saved;
+            lowered.rlim_cur = rlim_t(Header.size() + 12);
+            const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+            const auto restore = qScopeGuard([&] {
+                ::setrlimit(RLIMIT_FSIZE, &saved);
+                std::signal(SIGXFSZ, savedHandler);
+            });
+            if (::setrlimit(RLIMIT_FSIZE, &lowered) != 0)
                 QSKIP("cannot lower the file size limit here");
             for (int i = 1; i <= 5; ++i) {
                 m_writer->WriteLogLine(row(i));
@@ -192,7 +223,7 @@ private Q_SLOTS:
         }
         QCOMPARE(m_notifier.messages.size(), 1);
         QVERIFY2(m_notifier.messages[0].contains(m_path), qPrintable(m_notifier.messages[0]));
-        QCOMPARE(readAll(m_path), Header.toUtf8());
+        QCOMPARE(test::fileBytes(m_path), Header.toUtf8());
         QCOMPARE(m_writer->pendingRows(), 5);
         QCOMPARE(pending.constLast().first().toInt(), 5);
         QCOMPARE(m_pane.content, Header + rows);
@@ -201,7 +232,7 @@ private Q_SLOTS:
         QCOMPARE(m_writer->pendingRows(), 0);
         QCOMPARE(pending.constLast().first().toInt(), 0);
         m_writer->close();
-        QCOMPARE(QString::fromUtf8(readAll(m_path)), Header + rows + row(6));
+        QCOMPARE(QString::fromUtf8(test::fileBytes(m_path)), Header + rows + row(6));
         QCOMPARE(m_pane.content, Header + rows + row(6));
         QCOMPARE(m_notifier.messages.size(), 1);
     }
@@ -228,14 +259,14 @@ private Q_SLOTS:
 
         QCOMPARE(m_notifier.messages.size(), 1);
         QVERIFY2(m_notifier.messages[0].contains(m_path), qPrintable(m_notifier.messages[0]));
-        const QString text = QString::fromUtf8(readAll(m_path));
+        const QString text = QString::fromUtf8(test::fileBytes(m_path));
         QVERIFY2(text.startsWith(QStringLiteral("Note: the log file was deleted or moved away")),
                  qPrintable(text));
         const QString rows = row(1) + row(2) + row(3);
         QVERIFY2(text.endsWith(QStringLiteral("goes on.\r\n") + (moved ? QString() : rows)),
                  qPrintable(text));
         if (moved)
-            QCOMPARE(QString::fromUtf8(readAll(movedPath)), rows);
+            QCOMPARE(QString::fromUtf8(test::fileBytes(movedPath)), rows);
     }
 
     void refusedLogIsWaitedFor_data()
@@ -273,7 +304,7 @@ private Q_SLOTS:
         QCOMPARE(m_notifier.messages.size(), 2);
         QVERIFY2(m_notifier.messages[1].contains(QStringLiteral("created again")),
                  qPrintable(m_notifier.messages[1]));
-        const QString text = QString::fromUtf8(readAll(m_path));
+        const QString text = QString::fromUtf8(test::fileBytes(m_path));
         QVERIFY2(text.startsWith(QStringLiteral("Note: ")) &&
                      text.endsWith(QStringLiteral("goes on.\r\n") + Header + row(1) + row(2) +
                                    row(3) + row(4)),
@@ -305,7 +336,7 @@ private Q_SLOTS:
                              : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         const QString recovery = folder + QStringLiteral("/OrveaLog.txt.recovered.txt");
         QCOMPARE(m_writer->recoveryPath(), recovery);
-        const QString kept = QString::fromUtf8(readAll(recovery));
+        const QString kept = QString::fromUtf8(test::fileBytes(recovery));
         QFile::remove(recovery);
         QCOMPARE(kept, Header + row(1) + row(2) +
                            summaryText({"2", "100", "200", "150.0", "300", "300", "300.0"}));
@@ -360,5 +391,5 @@ private:
     QString m_path;
 };
 
-QTEST_GUILESS_MAIN(TestLogWriter)
-#include "tst_logwriter.moc"
+QTEST_GUILESS_MAIN(TestLogWriting)
+#include "tst_logwriting.moc"

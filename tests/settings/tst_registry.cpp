@@ -2,10 +2,20 @@
 // Copyright (C) 2026 Orvel
 
 #include "common/failure.h"
+#include "settings/registryfile.h"
+#include "settings/registrytext.h"
 #include "settings/regobject.h"
+#include "testsupport.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextStream>
 
 #include <cmath>
 #include <functional>
@@ -22,6 +32,17 @@ const QString NotFound = QStringLiteral("The system cannot find the file specifi
 const QString InvalidData = QStringLiteral("The data is invalid.");
 const QString BadHandle = QStringLiteral("The handle is invalid.");
 const QString NoValue = QStringLiteral("Value is a required RegObject.RegWrite argument.");
+const QString IoError =
+    QStringLiteral("An I/O operation initiated by the registry failed unrecoverably.");
+
+using test::fileBytes;
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
 
 using Call = std::function<void(RegObject &)>;
 
@@ -30,20 +51,13 @@ enum Switches { Off = 1, WriteError = 2, All = 4 };
 
 } // namespace
 
-class TestRegObject : public QObject
+// RegObject, the program's access to its settings, and the files it keeps them in.
+class TestRegistry : public QObject
 {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<RegObject> m_reg;
-
-    RegistryValue stored(const QString &name) const
-    {
-        RegistryValue value;
-        value.type = 0xffff;
-        m_reg->store().queryValue(RegObject::CurrentUser, Key, name, &value);
-        return value;
-    }
 
 private Q_SLOTS:
     void init()
@@ -173,7 +187,8 @@ private Q_SLOTS:
         QCOMPARE(m_reg->ValueType(), 2);
         m_reg->setValueName(QStringLiteral("d"));
         m_reg->setValue(u"plain"_qs);
-        QCOMPARE(stored(QStringLiteral("d")).type, 2u);
+        const QByteArray text = fileBytes(m_reg->store().filePath(RegObject::CurrentUser));
+        QVERIFY2(text.contains("\n\"d\"=hex(2):70,6c,61,69,6e,00\n"), text.constData());
     }
 
     // A value the type cannot take: refused with "invalid data", nothing stored or created.
@@ -274,7 +289,310 @@ private Q_SLOTS:
         QVERIFY(!reader.RegKeyExists(RegObject::ClassesRoot, u"Other\\DefaultIcon"_qs));
         QVERIFY(reader.RegKeyExists(RegObject::ClassesRoot, u".oth"_qs));
     }
+
+    void fileFormat()
+    {
+        m_reg->RegWrite(RegObject::CurrentUser, Key, QStringLiteral("WindowState"), 0);
+        m_reg->RegWrite(RegObject::CurrentUser, Key + QStringLiteral(" b"), QStringLiteral("x"), 1);
+        m_reg->RegCreateKey(RegObject::CurrentUser, Key + QStringLiteral("\\A"));
+        QCOMPARE(m_reg->LastError(), QString());
+        QCOMPARE(m_reg->store().filePath(RegObject::CurrentUser),
+                 m_dir->filePath(u"Orvel/registry/HKEY_CURRENT_USER.reg"_qs));
+        // Every key has its line, parents first and each after a blank line; SOFTWARE\Other
+        // holds the value every test starts with.
+        const auto key = [](const char *path) {
+            return "\n[HKEY_CURRENT_USER\\SOFTWARE" + QByteArray(path) + "]\n";
+        };
+        QCOMPARE(fileBytes(m_reg->store().filePath(RegObject::CurrentUser)),
+                 "Windows Registry Editor Version 5.00\n" + key("") + key("\\Orvel") +
+                     key("\\Orvel\\Orvel Logger") + "\"WindowState\"=\"0\"\n" +
+                     key("\\Orvel\\Orvel Logger\\A") + key("\\Orvel\\Orvel Logger b") +
+                     "\"x\"=\"1\"\n" + key("\\Other") + "\"v\"=\"1\"\n\n");
+    }
+
+    // A value written through RegObject: the line it gets in the file (a prefix where the bytes
+    // are long), what a fresh reader reads back, and that the file parses back to the same text.
+    void roundTrip_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QVariant>("readBack");
+        QTest::addColumn<QString>("line");
+        const QByteArray bytes("\0\x01\xff", 3);
+        QByteArray blob;
+        for (int i = 0; i < 300; ++i)
+            blob.append(char(i));
+        // Named "v"; read back as written unless said otherwise.
+        const auto row = [](const char *label, int type, const QVariant &value, const char *data,
+                            const QVariant &readBack = {}) {
+            QTest::newRow(label) << u"v"_qs << type << value
+                                 << (readBack.isValid() ? readBack : value)
+                                 << u"\"v\"="_qs + QString::fromUtf8(data);
+        };
+        const QChar nul(0);
+        row("quotes and backslashes", 1, u"He said \"hi\" in C:\\Logs\\"_qs,
+            "\"He said \\\"hi\\\" in C:\\\\Logs\\\\\"\n");
+        row("unicode", 1, u"Grüße µm³"_qs, "\"Grüße µm³\"\n");
+        row("line break", 1, u"a\r\nb"_qs, "hex(1):61,0d,0a,62,00\n");
+        row("NUL inside", 1, u"a"_qs + nul + u"b"_qs, "hex(1):61,00,62,00\n");
+        row("empty text", 1, QString(), "\"\"\n");
+        row("Empty as text", 1, QVariant(), "\"\"\n", QString());
+        row("one percent sign", 1, u"100%"_qs, "\"100%\"\n");
+        row("adjacent percent signs", 1, u"50%% off"_qs, "\"50%% off\"\n");
+        row("one-letter reference promoted", 1, u"%a%"_qs, "hex(2):25,61,25,00\n");
+        row("three percent signs promoted", 1, u"%%%"_qs, "hex(2):25,25,25,00\n");
+        row("multi-string not promoted", 7, u"%A%"_qs + nul + u"b"_qs + nul,
+            "hex(7):25,41,25,00,62,00,00\n");
+        row("expanded twice", 2, u"%ORVEL_RT%%ORVEL_RT%"_qs, "hex(2):25,4f", u"/srv/srv"_qs);
+        row("expanded empty", 2, u"a%ORVEL_EMPTY%b"_qs, "hex(2):61,25", u"ab"_qs);
+        row("unknown before known", 2, u"%NOPE%ORVEL_RT%"_qs, "hex(2):25,4e", u"%NOPE/srv"_qs);
+        row("expansion cut at NUL", 2, u"%ORVEL_RT%"_qs + nul + u"%x%"_qs,
+            "hex(2):25,4f,52,56,45,4c,5f,52,54,25,00,25,78,25,00\n", u"/srv"_qs);
+        row("dword", 4, 10, "dword:0000000a\n");
+        row("negative dword", 4, -2, "dword:fffffffe\n");
+        row("true", 4, true, "dword:ffffffff\n", -1);
+        row("half to even down", 4, 2.5, "dword:00000002\n", 2);
+        row("half to even up", 4, 3.5, "dword:00000004\n", 4);
+        row("single", 4, 7.6f, "dword:00000008\n", 8);
+        row("short", 4, QVariant::fromValue(qint16(300)), "dword:0000012c\n", 300);
+        row("byte", 4, QVariant::fromValue(quint8(255)), "dword:000000ff\n", 255);
+        row("date", 4, QDateTime(QDate(2026, 12, 5), QTime(18, 0)), "dword:0000b51a\n", 46362);
+        row("big-endian dword", 5, 0x01020304, "hex(5):01,02,03,04\n");
+        row("binary", 3, bytes, "hex:00,01,ff\n");
+        row("long binary wraps", 3, blob,
+            "hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\\\n  "
+            "17,18,");
+        row("empty binary of another type", 11, QByteArray(), "hex(b):\n");
+        QTest::newRow("unnamed value")
+            << "" << 1 << QVariant(u"x"_qs) << QVariant(u"x"_qs) << "@=\"x\"\n";
+        QTest::newRow("odd name") << "a\"b\\c]" << 1 << QVariant(u"x"_qs) << QVariant(u"x"_qs)
+                                  << "\"a\\\"b\\\\c]\"=\"x\"\n";
+    }
+
+    void roundTrip()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, type);
+        QFETCH(QVariant, value);
+        QFETCH(QVariant, readBack);
+        QFETCH(QString, line);
+        qputenv("ORVEL_RT", "/srv");
+        qputenv("ORVEL_EMPTY", "");
+        qunsetenv("NOPE");
+        qunsetenv("a");
+        m_reg->RegWrite(RegObject::CurrentUser, Key, name, value, type);
+        QCOMPARE(m_reg->LastError(), QString());
+        RegObject reader(m_dir->path());
+        const QByteArray text = fileBytes(reader.store().filePath(RegObject::CurrentUser));
+        QVERIFY2(text.contains('\n' + line.toUtf8()), text.constData());
+        for (const QByteArray &fileLine : text.split('\n'))
+            QVERIFY2(fileLine.size() <= 80, fileLine.constData());
+        QCOMPARE(reader.RegRead(RegObject::CurrentUser, Key, name), readBack);
+        QCOMPARE(reader.LastError(), QString());
+
+        RegistryFile file(QStringLiteral("HKEY_CURRENT_USER"));
+        QString error;
+        QVERIFY2(RegistryText::parse(text, &file, &error), qPrintable(error));
+        QCOMPARE(RegistryText::serialise(file), text);
+    }
+
+    void readsHandEditedFile()
+    {
+        QVERIFY(writeFile(m_reg->store().filePath(RegObject::CurrentUser),
+                          "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
+                          "\r\n"
+                          "; kept by hand\r\n"
+                          "[HKEY_CURRENT_USER\\software\\orvel\\ORVEL LOGGER]\r\n"
+                          "\"Path\"=hex(1):61,\\\r\n"
+                          "  62,00\r\n"
+                          "\"Count\"=dword:0000000A\r\n"
+                          "\"LogPath\"=\"/home/me/logs\"\r\n"
+                          "\"LogPath\"=\"/home/me/later\"\r\n"
+                          "\"Bare\"=hex(1):\r\n"
+                          "\"Short\"=hex(1):41\r\n"
+                          "\"Long\"=hex(4):01,02,03,04,05\r\n"));
+        QCOMPARE(m_reg->RegRead(RegObject::CurrentUser, Key, u"path"_qs), QVariant(u"ab"_qs));
+        QCOMPARE(m_reg->RegRead(RegObject::CurrentUser, Key, u"Count"_qs), QVariant(10));
+        QCOMPARE(m_reg->RegRead(RegObject::CurrentUser, Key, u"LogPath"_qs),
+                 QVariant(u"/home/me/later"_qs));
+        QCOMPARE(m_reg->LastError(), QString());
+        QCOMPARE(m_reg->RegValueNames(RegObject::CurrentUser, Key),
+                 (QStringList{u"Path"_qs, u"Count"_qs, u"LogPath"_qs, u"Bare"_qs, u"Short"_qs,
+                              u"Long"_qs}));
+        // A text without its terminator cannot be read; of one byte, the byte is the terminator.
+        QCOMPARE(m_reg->RegRead(RegObject::CurrentUser, Key, u"Bare"_qs, 3), QVariant(3));
+        QCOMPARE(m_reg->LastError(), QStringLiteral("The data is invalid."));
+        QCOMPARE(m_reg->RegRead(RegObject::CurrentUser, Key, u"Short"_qs, 3), QVariant(QString()));
+        QCOMPARE(m_reg->RegRead(RegObject::CurrentUser, Key, u"Long"_qs, 3), QVariant(3));
+        QCOMPARE(m_reg->LastError(), QStringLiteral("More data is available."));
+    }
+
+    void corruptFile_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("fault");
+        const QByteArray head = "Windows Registry Editor Version 5.00\n\n";
+        const QByteArray key = "[HKEY_CURRENT_USER\\SOFTWARE\\Orvel\\Orvel Logger]\n";
+        const QList<std::tuple<const char *, QByteArray, const char *>> rows = {
+            {"other first line", "REGEDIT4\n\n" + key, "line 1:"},
+            {"value before any key", head + "\"a\"=\"b\"\n", "line 3:"},
+            {"bad dword", head + key + "\"a\"=\"1\"\n\"b\"=dword:xyz\n", "line 5:"},
+            {"quote not closed", head + key + "\"a\"=\"b\n", "line 4:"},
+            {"bad hex byte", head + key + "\"a\"=hex:01,1g\n", "line 4:"},
+            {"unknown data", head + key + "\"a\"=qword:1\n", "line 4:"},
+            {"other root", head + "[HKEY_LOCAL_MACHINE\\SOFTWARE]\n", "line 3:"},
+            {"key removal", head + "[-HKEY_CURRENT_USER\\SOFTWARE]\n", "line 3:"},
+            {"bracket not closed", head + "[HKEY_CURRENT_USER\\SOFTWARE\n", "line 3:"},
+            {"stray text", head + key + "WindowState=0\n", "line 4:"},
+            {"UTF-16 export", QByteArray("\xff\xfeW\0i\0n\0", 8), "not UTF-8"},
+            {"cut off in a wrapped byte list", head + key + "\"a\"=hex:01,02,\\\n  03,", "line 4:"},
+        };
+        for (const auto &[row, content, fault] : rows)
+            QTest::newRow(row) << content << QString::fromLatin1(fault);
+    }
+
+    void corruptFile()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, fault);
+        const QString path = m_reg->store().filePath(RegObject::CurrentUser);
+        QVERIFY(writeFile(path, content));
+
+        // Reads give their defaults and say what is wrong.
+        QCOMPARE(m_reg->RegRead(RegObject::CurrentUser, Key, u"a"_qs, 42), QVariant(42));
+        const QString error = m_reg->LastError();
+        QVERIFY2(error.startsWith(QStringLiteral("The registry is corrupted. ") + path),
+                 qPrintable(error));
+        QVERIFY2(error.contains(fault), qPrintable(error));
+        QVERIFY(!m_reg->RegKeyExists(RegObject::CurrentUser, Key));
+        QCOMPARE(m_reg->LastError(), error);
+
+        // Changes that change nothing leave the file alone.
+        m_reg->RegDelValue(RegObject::CurrentUser, Key, u"a"_qs);
+        QCOMPARE(m_reg->LastError(), error);
+        m_reg->RegDelKey(RegObject::CurrentUser, Key);
+        QCOMPARE(m_reg->LastError(), error);
+        QCOMPARE(fileBytes(path), content);
+        QVERIFY(!QFileInfo::exists(path + u".bad"_qs));
+
+        // The first write keeps the damaged file beside the new one.
+        m_reg->RegWrite(RegObject::CurrentUser, Key, u"WindowState"_qs, 2);
+        QCOMPARE(m_reg->LastError(), QString());
+        QCOMPARE(fileBytes(path + u".bad"_qs), content);
+        QCOMPARE(m_reg->RegRead(RegObject::CurrentUser, Key, u"WindowState"_qs), QVariant(u"2"_qs));
+        QCOMPARE(m_reg->LastError(), QString());
+
+        // A second damaged file does not replace the first copy.
+        QVERIFY(writeFile(path, content + "\n"));
+        m_reg->RegWrite(RegObject::CurrentUser, Key, u"WindowState"_qs, 0);
+        QCOMPARE(m_reg->LastError(), QString());
+        QCOMPARE(fileBytes(path + u".bad"_qs), content);
+        QCOMPARE(fileBytes(path + u".bad.1"_qs), content + "\n");
+    }
+
+    // The folder cannot be made (a file is in its way) or the file cannot be read (a folder is
+    // in its way): writes fail with an I/O error naming the place, and what is in the way stays.
+    void ioFailure_data()
+    {
+        QTest::addColumn<bool>("folderBlocked");
+        QTest::addColumn<QString>("readError");
+        QTest::newRow("folder is a file") << true << NotFound;
+        QTest::newRow("file is a folder") << false << IoError;
+    }
+
+    void ioFailure()
+    {
+        QFETCH(bool, folderBlocked);
+        QFETCH(QString, readError);
+        const QString blocker = m_dir->filePath(
+            folderBlocked ? u"file"_qs : u"config/Orvel/registry/HKEY_CURRENT_USER.reg/inside"_qs);
+        QVERIFY(writeFile(blocker, "keep"));
+        const QString folder = m_dir->filePath(folderBlocked ? u"file/config"_qs : u"config"_qs);
+        RegObject reg(folder);
+        reg.RegWrite(RegObject::CurrentUser, Key, u"WindowState"_qs, 2);
+        QVERIFY2(reg.LastError().startsWith(IoError) && reg.LastError().contains(folder),
+                 qPrintable(reg.LastError()));
+        reg.RegCreateKey(RegObject::CurrentUser, Key);
+        QVERIFY(reg.LastError().startsWith(IoError));
+        // Reads give their defaults.
+        QCOMPARE(reg.RegRead(RegObject::CurrentUser, Key, u"WindowState"_qs, 0), QVariant(0));
+        QVERIFY2(reg.LastError().startsWith(readError), qPrintable(reg.LastError()));
+        QCOMPARE(fileBytes(blocker), QByteArray("keep"));
+    }
+
+    void lockOfADeadProgramIsTakenOver()
+    {
+        const QString path = m_reg->store().filePath(RegObject::CurrentUser);
+        // What a program that crashed while writing leaves behind: its lock and a partial new file.
+        const QByteArray host = QSysInfo::machineHostName().toUtf8();
+        QVERIFY(writeFile(path + u".lock"_qs, "2147483000\norvel-logger\n" + host + '\n'));
+        QVERIFY(writeFile(path + u".XyZ123"_qs, "Windows Registry Ed"));
+        m_reg->RegWrite(RegObject::CurrentUser, Key, u"x"_qs, 1);
+        QCOMPARE(m_reg->LastError(), QString());
+        QCOMPARE(m_reg->RegRead(RegObject::CurrentUser, Key, u"x"_qs), QVariant(u"1"_qs));
+    }
+
+    void twoProgramsWritingAtOnce()
+    {
+        constexpr int Count = 200;
+        const QStringList prefixes{u"first"_qs, u"second"_qs};
+        QProcess writers[2];
+        for (int w = 0; w < 2; ++w)
+            writers[w].start(QCoreApplication::applicationFilePath(),
+                             {u"--write"_qs, m_dir->path(), prefixes[w], QString::number(Count)});
+        // Both are ready before either starts, so their writes overlap.
+        for (QProcess &writer : writers) {
+            QTRY_VERIFY_WITH_TIMEOUT(writer.canReadLine(), 10000);
+            QCOMPARE(writer.readLine(), QByteArray("ready\n"));
+        }
+        for (QProcess &writer : writers)
+            writer.write("go\n");
+        for (QProcess &writer : writers) {
+            QTRY_COMPARE_WITH_TIMEOUT(writer.state(), QProcess::NotRunning, 90000);
+            QVERIFY2(writer.exitCode() == 0, writer.readAllStandardError().constData());
+        }
+
+        const QStringList names = m_reg->RegValueNames(RegObject::CurrentUser, Key);
+        QCOMPARE(m_reg->LastError(), QString());
+        QCOMPARE(names.size(), 2 * Count);
+        for (int i = 0; i < Count; ++i) {
+            for (const QString &prefix : prefixes) {
+                const QString name = prefix + QString::number(i);
+                QCOMPARE(m_reg->RegRead(RegObject::CurrentUser, Key, name),
+                         QVariant(QString::number(i)));
+            }
+        }
+        QCOMPARE(QDir(m_reg->store().folder()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("HKEY_CURRENT_USER.reg")});
+    }
 };
 
-QTEST_GUILESS_MAIN(TestRegObject)
-#include "tst_regobject.moc"
+// The other program of twoProgramsWritingAtOnce: says "ready", waits for a line, then writes
+// COUNT values PREFIX0, PREFIX1, ...; exits with 1 and the error at the first failed write.
+static int writeValues(const QString &folder, const QString &prefix, int count)
+{
+    RegObject store(folder);
+    store.setRaiseWriteError(true);
+    QTextStream(stdout) << "ready" << Qt::endl;
+    QTextStream(stdin).readLine();
+    try {
+        for (int i = 0; i < count; ++i)
+            store.RegWrite(RegObject::CurrentUser, Key, prefix + QString::number(i), i);
+    } catch (const Failure &failure) {
+        QTextStream(stderr) << failure.description() << Qt::endl;
+        return 1;
+    }
+    return 0;
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 5 && args.at(1) == u"--write")
+        return writeValues(args.at(2), args.at(3), args.at(4).toInt());
+    TestRegistry test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_registry.moc"

@@ -199,13 +199,6 @@ private Q_SLOTS:
         QCOMPARE(later.payloads(StateTopic), QList<QByteArray>{state(3)});
     }
 
-    void ownPrefixWithoutItsTrailingSlash()
-    {
-        TestBroker broker; // never started: the topics are known before any connection
-        QCOMPARE(makePublisher(broker, QStringLiteral("lab/2/"))->identity().topicPrefix,
-                 QStringLiteral("lab/2"));
-    }
-
     void brokerDownAtStart()
     {
         TestBroker broker;

@@ -119,20 +119,18 @@ private Q_SLOTS:
         QTest::newRow("nothing") << QStringList{} << "--port is missing";
         QTest::newRow("no log") << port << "--log is missing";
         QTest::newRow("COM0") << QStringList{"--port", "COM0"} + log << "absolute device path";
-        QTest::newRow("stop after word") << port + log + QStringList{"--stop-after", "ten"}
-                                         << "--stop-after needs a whole number";
-        QTest::newRow("stop after negative") << port + log + QStringList{"--stop-after", "-1"}
-                                             << "--stop-after needs a whole number";
-        QTest::newRow("broker URL")
-            << port + log + QStringList{"--mqtt", "broker.lan"} << "--mqtt: the broker address";
-        QTest::newRow("topic without broker")
-            << port + log + QStringList{"--mqtt-topic", "x"} << "--mqtt-topic needs --mqtt";
-        QTest::newRow("demo and history")
-            << port + log + QStringList{"--demo", "--download-history"} << "exclude each other";
-        QTest::newRow("two ports")
-            << port + log + QStringList{"--port", "COM2"} << "--port is given more than once";
-        QTest::newRow("stray argument")
-            << port + log + QStringList{"extra"} << "unexpected argument \"extra\"";
+        // The rest with a port and a log.
+        const QList<std::tuple<const char *, QStringList, const char *>> rows = {
+            {"stop after word", {"--stop-after", "ten"}, "--stop-after needs a whole number"},
+            {"stop after negative", {"--stop-after", "-1"}, "--stop-after needs a whole number"},
+            {"broker URL", {"--mqtt", "broker.lan"}, "--mqtt: the broker address"},
+            {"topic without broker", {"--mqtt-topic", "x"}, "--mqtt-topic needs --mqtt"},
+            {"demo and history", {"--demo", "--download-history"}, "exclude each other"},
+            {"two ports", {"--port", "COM2"}, "--port is given more than once"},
+            {"stray argument", {"extra"}, "unexpected argument \"extra\""},
+        };
+        for (const auto &[tag, extra, error] : rows)
+            QTest::newRow(tag) << port + log + extra << QString::fromLatin1(error);
     }
 
     void badOptions()
@@ -223,9 +221,9 @@ private Q_SLOTS:
         QStringList options{"--port", m_unit->devicePath(), "--log", m_log};
         QString prefix = QStringLiteral("orvel/bench-unit");
         if (fromStore) {
-            // As the user typed them, spaces and all.
+            // As the user typed them, spaces, the topic's trailing slash and all.
             const QList<std::pair<QString, QString>> values{
-                {"Broker", " " + broker.url()}, {"Topic", " lab/1 "}, {"Name", "Bench Unit "}};
+                {"Broker", " " + broker.url()}, {"Topic", " lab/1/ "}, {"Name", "Bench Unit "}};
             RegObject store(m_dir->path());
             for (const auto &[name, value] : values)
                 store.RegWrite(RegObject::CurrentUser, MqttSettings::Key, name, value,
@@ -351,17 +349,15 @@ private Q_SLOTS:
         // The recorder writes the same file afresh.
         const QByteArray windowLog = fixture.logBytes();
         QVERIFY(QFile::remove(fixture.logPath()));
-        CounterSimulator unit;
-        QVERIFY(unit.open());
         RecorderOptions options;
         QVERIFY(options.parse(
-            {"orvel-recorder", "--port", unit.devicePath(), "--log", fixture.logPath()}));
+            {"orvel-recorder", "--port", m_unit->devicePath(), "--log", fixture.logPath()}));
         // The rows go to standard output as well, and the bad line to standard error.
         Recorder recorder(options, fixture.clock, fixture.dir.filePath(QStringLiteral("config")));
         QSignalSpy finished(&recorder, &Recorder::finished);
         QVERIFY(recorder.start());
         for (const QByteArray &read : reads)
-            unit.sendRaw(read);
+            m_unit->sendRaw(read);
         QTRY_VERIFY(fixture.logBytes().contains("150000\t3000"));
         recorder.stop();
         QTRY_COMPARE(finished.size(), 1);

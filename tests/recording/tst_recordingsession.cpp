@@ -284,8 +284,7 @@ private Q_SLOTS:
 
         RecordingSession::StartOptions start = options(true);
         start.portNumber = portNumber;
-        if (captureInAFolder)
-            start.debugCapturePath = m_dir.path();
+        start.debugCapturePath = captureInAFolder ? m_dir.path() : QString();
         Recorder &r = *m_recorder;
         QSignalSpy deleted(&r.session, &RecordingSession::logDeleted);
         try {
@@ -326,7 +325,6 @@ private Q_SLOTS:
         r.session.start(start);
         QVERIFY(r.session.isDemo());
         QVERIFY(!r.port.PortOpen());
-        m_unit->sendRaw("99,9\r\n"); // the unit is not listened to
         Q_EMIT r.demo.sampleGenerated(QStringLiteral("7,1"));
         QCOMPARE(r.processor.SampleCount(), 1);
         r.session.stop();

@@ -2,7 +2,8 @@
 // Copyright (C) 2026 Orvel
 
 // What the window system shows as the captions: the X11 name properties of the real windows, read
-// with xprop from a virtual X server that the test starts for itself.
+// with xprop from a virtual X server that the test starts for itself; and the installed program
+// ending cleanly when told to.
 
 #include "shell/applicationidentity.h"
 #include "shell/mainwindow.h"
@@ -13,10 +14,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -87,6 +90,38 @@ private Q_SLOTS:
             boxes.dismissNotice(QStringLiteral("Lost"));
         }
         window.close();
+    }
+
+    // The installed program itself: started offscreen with a home of its own, then ended the way
+    // a logout or `kill` ends it.
+    void terminationClosesCleanly()
+    {
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), home.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                           home.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_DOCUMENTS_DIR"),
+                           home.filePath(QStringLiteral("Documents")));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+
+        QProcess logger;
+        logger.setProcessEnvironment(environment);
+        logger.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        logger.start(QStringLiteral(ORVEL_LOGGER_PROGRAM), {});
+        QVERIFY(logger.waitForStarted(10000));
+        // The log folder appears while the window loads, after the signals are caught.
+        const QString logFolder = home.filePath(QStringLiteral("Documents/Orvel Logs"));
+        QTRY_VERIFY_WITH_TIMEOUT(QDir(logFolder).exists(), 20000);
+
+        logger.terminate();
+        QVERIFY(logger.waitForFinished(20000));
+        QCOMPARE(logger.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(logger.exitCode(), 0);
+        // Closing saved the preferences.
+        QVERIFY(QFile::exists(
+            home.filePath(QStringLiteral("config/Orvel/registry/HKEY_CURRENT_USER.reg"))));
     }
 };
 

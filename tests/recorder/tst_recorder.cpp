@@ -1,11 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Orvel
 
+#include "charting/sampleprocessor.h"
 #include "countersimulator.h"
 #include "mqtt/mqttsettings.h"
+#include "recorder/recorder.h"
+#include "recorder/recorderoptions.h"
 #include "recording/loglock.h"
 #include "settings/portoverrides.h"
 #include "settings/regobject.h"
+#include "shell/mainwindow.h"
+#include "shell/recordingcontroller.h"
+#include "shellfixture.h"
 #include "testbroker.h"
 #include "testsubscriber.h"
 #include "testsupport.h"
@@ -13,6 +19,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -75,6 +82,8 @@ struct RecorderProcess : QObject
 
 } // namespace
 
+// The command line; the real orvel-recorder on a pseudo-terminal, with a real broker; and the
+// window's log and the recorder's for the same readings.
 class TestRecorder : public QObject
 {
     Q_OBJECT
@@ -86,6 +95,51 @@ private Q_SLOTS:
         QVERIFY(m_dir->isValid());
         QVERIFY2(m_unit->open(), qPrintable(m_unit->errorString()));
         m_log = m_dir->filePath(QStringLiteral("log.txt"));
+    }
+
+    // The tests below run a device, COM3, --stop-after, --mqtt, --name and --download-history
+    // end to end, the preferences test --demo without a port; this is the form they do not run.
+    void portNumberInLowerCase()
+    {
+        RecorderOptions options;
+        QVERIFY2(
+            options.parse({"orvel-recorder", "--port=com5", "--log", "a", "--stop-after", "60"}),
+            qPrintable(options.error()));
+        QCOMPARE(options.port(), QStringLiteral("COM5"));
+        QCOMPARE(options.portNumber(), 5);
+        QCOMPARE(options.stopAfter(), 60);
+    }
+
+    void badOptions_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("error");
+        const QStringList port{"--port", "/dev/ttyUSB0"};
+        const QStringList log{"--log", "a.txt"};
+        QTest::newRow("nothing") << QStringList{} << "--port is missing";
+        QTest::newRow("no log") << port << "--log is missing";
+        QTest::newRow("COM0") << QStringList{"--port", "COM0"} + log << "absolute device path";
+        // The rest with a port and a log.
+        const QList<std::tuple<const char *, QStringList, const char *>> rows = {
+            {"stop after word", {"--stop-after", "ten"}, "--stop-after needs a whole number"},
+            {"stop after negative", {"--stop-after", "-1"}, "--stop-after needs a whole number"},
+            {"broker URL", {"--mqtt", "broker.lan"}, "--mqtt: the broker address"},
+            {"topic without broker", {"--mqtt-topic", "x"}, "--mqtt-topic needs --mqtt"},
+            {"demo and history", {"--demo", "--download-history"}, "exclude each other"},
+            {"two ports", {"--port", "COM2"}, "--port is given more than once"},
+            {"stray argument", {"extra"}, "unexpected argument \"extra\""},
+        };
+        for (const auto &[tag, extra, error] : rows)
+            QTest::newRow(tag) << port + log + extra << QString::fromLatin1(error);
+    }
+
+    void badOptions()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, error);
+        RecorderOptions options;
+        QVERIFY(!options.parse(QStringList{"orvel-recorder"} + arguments));
+        QVERIFY2(options.error().contains(error), qPrintable(options.error()));
     }
 
     void records_data()
@@ -167,9 +221,9 @@ private Q_SLOTS:
         QStringList options{"--port", m_unit->devicePath(), "--log", m_log};
         QString prefix = QStringLiteral("orvel/bench-unit");
         if (fromStore) {
-            // As the user typed them, spaces and all.
+            // As the user typed them, spaces, the topic's trailing slash and all.
             const QList<std::pair<QString, QString>> values{
-                {"Broker", " " + broker.url()}, {"Topic", " lab/1 "}, {"Name", "Bench Unit "}};
+                {"Broker", " " + broker.url()}, {"Topic", " lab/1/ "}, {"Name", "Bench Unit "}};
             RegObject store(m_dir->path());
             for (const auto &[name, value] : values)
                 store.RegWrite(RegObject::CurrentUser, MqttSettings::Key, name, value,
@@ -272,11 +326,49 @@ private Q_SLOTS:
         QCOMPARE(recorder.out, log);
     }
 
+    // The window and orvel-recorder write the same log for the same readings: header, rows and
+    // summary byte for byte, with the clock stopped and the same locale.
+    void windowAndRecorderWriteTheSameBytes()
+    {
+        QLocale::setDefault(QLocale(QStringLiteral("en_GB")));
+        test::ShellFixture fixture;
+        QVERIFY2(fixture.unitOpened, qPrintable(fixture.unit->errorString()));
+        // A bad line and a reading split over two writes among them.
+        const QList<QByteArray> reads{"12,3\r\n13,", "2\r\nabc\r\n", "1500,30\r\n"};
+        {
+            MainWindow window(fixture.environment());
+            window.controller().LogToolbar_ButtonClick(QStringLiteral("Record"));
+            QVERIFY(window.controller().IsRecording());
+            for (const QByteArray &read : reads)
+                fixture.unit->sendRaw(read);
+            QTRY_COMPARE(window.processor().SampleCount(), 3);
+            window.controller().LogToolbar_ButtonClick(QStringLiteral("Record"));
+            QVERIFY(!window.controller().IsRecording());
+        }
+
+        // The recorder writes the same file afresh.
+        const QByteArray windowLog = fixture.logBytes();
+        QVERIFY(QFile::remove(fixture.logPath()));
+        RecorderOptions options;
+        QVERIFY(options.parse(
+            {"orvel-recorder", "--port", m_unit->devicePath(), "--log", fixture.logPath()}));
+        // The rows go to standard output as well, and the bad line to standard error.
+        Recorder recorder(options, fixture.clock, fixture.dir.filePath(QStringLiteral("config")));
+        QSignalSpy finished(&recorder, &Recorder::finished);
+        QVERIFY(recorder.start());
+        for (const QByteArray &read : reads)
+            m_unit->sendRaw(read);
+        QTRY_VERIFY(fixture.logBytes().contains("150000\t3000"));
+        recorder.stop();
+        QTRY_COMPARE(finished.size(), 1);
+        QCOMPARE(fixture.logBytes(), windowLog);
+    }
+
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<CounterSimulator> m_unit;
     QString m_log;
 };
 
-QTEST_GUILESS_MAIN(TestRecorder)
+QTEST_MAIN(TestRecorder)
 #include "tst_recorder.moc"

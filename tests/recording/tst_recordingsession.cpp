@@ -208,22 +208,12 @@ private Q_SLOTS:
                               ") went away; the recording waits for it to come back.\r\n"),
                  log.constData());
         QCOMPARE(log.count("is back; the recording goes on."), returnsAs.isEmpty() ? 0 : 1);
-        if (!returnsAs.isEmpty())
+        if (!returnsAs.isEmpty()) {
             QVERIFY(log.contains("1200\t300\t05/12/2026 07:50:20\r\n1300\t200\t05/12/2026 "
                                  "07:50:20\r\nNote: "));
-    }
-
-    void partialLineDoesNotReachTheNextRecording()
-    {
-        Recorder &r = *m_recorder;
-        r.session.start(options());
-        QVERIFY(send("12,3\r\n1", 1));
-        QTRY_COMPARE(r.receiver.pendingText(), QStringLiteral("1"));
-        r.session.stop();
-        r.session.start(options());
-        QVERIFY(send("5,30\r\n", 1));
-        r.session.stop();
-        QVERIFY2(logBytes().contains("\r\n500\t3000\t"), logBytes().constData());
+            // Opening the port again, as a new recording does, dropped the "1".
+            QVERIFY(log.contains("is back; the recording goes on.\r\n500\t300\t"));
+        }
     }
 
     void lostPortStopsWhenTold()
@@ -284,8 +274,7 @@ private Q_SLOTS:
 
         RecordingSession::StartOptions start = options(true);
         start.portNumber = portNumber;
-        if (captureInAFolder)
-            start.debugCapturePath = m_dir.path();
+        start.debugCapturePath = captureInAFolder ? m_dir.path() : QString();
         Recorder &r = *m_recorder;
         QSignalSpy deleted(&r.session, &RecordingSession::logDeleted);
         try {
@@ -326,7 +315,6 @@ private Q_SLOTS:
         r.session.start(start);
         QVERIFY(r.session.isDemo());
         QVERIFY(!r.port.PortOpen());
-        m_unit->sendRaw("99,9\r\n"); // the unit is not listened to
         Q_EMIT r.demo.sampleGenerated(QStringLiteral("7,1"));
         QCOMPARE(r.processor.SampleCount(), 1);
         r.session.stop();

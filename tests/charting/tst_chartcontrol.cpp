@@ -137,7 +137,9 @@ private Q_SLOTS:
         QVERIFY(drawnAt500);
     }
 
-    void repaintSwitchHoldsDrawing()
+    /// What the model says about its axes and rows reaches the plot once repainting is back on,
+    /// in one redraw.
+    void modelReachesThePlotWhenRepaintIsOn()
     {
         ChartDataModel model;
         ChartControl chart(model);
@@ -146,12 +148,25 @@ private Q_SLOTS:
         model.setRepaint(false);
         model.setData(60, SmallSeries, 999);
         model.setCategoryAxisTitle(QStringLiteral("Saturday, December 5, 2026"));
+        model.setValueAxisTitle(QStringLiteral("Particles per cubic foot"));
+        model.setCategoryMajorGridPen(ChartDataModel::PenStyle::None);
+        model.setCategoryMinorGridPen(ChartDataModel::PenStyle::None);
+        model.setCategoryAxisPen(ChartDataModel::PenStyle::None);
         QCOMPARE(chart.redrawCount(), before);
         QCOMPARE(chart.plot()->xAxis->label(), QString());
+        QVERIFY(chart.plot()->xAxis->grid()->visible());
         model.setRepaint(true);
         QCOMPARE(chart.redrawCount(), before + 1);
         QCOMPARE(chart.plot()->xAxis->label(), QStringLiteral("Saturday, December 5, 2026"));
+        QCOMPARE(chart.plot()->yAxis->label(), QStringLiteral("Particles per cubic foot"));
         QCOMPARE(chart.statisticValue(SmallSeries, Statistic::Maximum), 999.0);
+        QVERIFY(!chart.plot()->xAxis->grid()->visible());
+        QVERIFY(!chart.plot()->xAxis->grid()->subGridVisible());
+        QCOMPARE(chart.plot()->xAxis->basePen().style(), Qt::NoPen);
+        model.setCategoryMajorGridPen(ChartDataModel::PenStyle::Solid);
+        model.setCategoryAxisPen(ChartDataModel::PenStyle::Solid);
+        QVERIFY(chart.plot()->xAxis->grid()->visible());
+        QCOMPARE(chart.plot()->xAxis->basePen().style(), Qt::SolidLine);
     }
 
     /// A burst of readings is drawn once at its start and once at the end of the frame, with the
@@ -193,24 +208,6 @@ private Q_SLOTS:
         const QCPGraphDataContainer &large = *chart.plot()->graph(0)->data();
         QCOMPARE(large.size(), 60);
         QCOMPARE((large.constEnd() - 1)->value, 160.0);
-    }
-
-    void axisTitlesAndCategoryPens()
-    {
-        ChartDataModel model;
-        ChartControl chart(model);
-        model.setValueAxisTitle(QStringLiteral("Particles per cubic foot"));
-        QCOMPARE(chart.plot()->yAxis->label(), QStringLiteral("Particles per cubic foot"));
-        model.setCategoryMajorGridPen(ChartDataModel::PenStyle::None);
-        model.setCategoryMinorGridPen(ChartDataModel::PenStyle::None);
-        model.setCategoryAxisPen(ChartDataModel::PenStyle::None);
-        QVERIFY(!chart.plot()->xAxis->grid()->visible());
-        QVERIFY(!chart.plot()->xAxis->grid()->subGridVisible());
-        QCOMPARE(chart.plot()->xAxis->basePen().style(), Qt::NoPen);
-        model.setCategoryMajorGridPen(ChartDataModel::PenStyle::Solid);
-        model.setCategoryAxisPen(ChartDataModel::PenStyle::Solid);
-        QVERIFY(chart.plot()->xAxis->grid()->visible());
-        QCOMPARE(chart.plot()->xAxis->basePen().style(), Qt::SolidLine);
     }
 
     void seriesNamesInTooltipAndLegend()

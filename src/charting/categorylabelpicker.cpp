@@ -6,6 +6,7 @@
 #include "charting/chartdatamodel.h"
 
 #include <array>
+#include <span>
 
 namespace orvel {
 
@@ -73,33 +74,33 @@ CategoryLabelPicker::pick(const ChartDataModel &model, double pixelsPerRow, doub
     // Labels that carry a time of day: a label wherever the time enters a new step, counted in
     // minutes since the first midnight of the window (so steps longer than a day work too). The
     // step in minutes follows the pixels per minute: rows that share a minute (several samples a
-    // minute) spread a minute wider than a row.
-    std::vector<int> minuteOfRow(static_cast<size_t>(rows));
-    for (qint32 row = 1; row <= rows; ++row)
-        minuteOfRow[size_t(row - 1)] = minuteOfDay(model.rowLabel(row));
-    const auto minutesSinceFirstMidnight = [&model, &minuteOfRow, rows](auto &&visit) {
-        qint64 dayBase = 0;
-        int previousMinute = -1;
-        for (qint32 row = 1; row <= rows; ++row) {
-            const int minute = minuteOfRow[size_t(row - 1)];
-            if (minute < 0)
-                continue;
-            const QString &label = model.rowLabel(row);
-            if (previousMinute >= 0 && minute < previousMinute)
-                dayBase += 1440;
-            previousMinute = minute;
-            visit(row, label, dayBase + minute);
-        }
-    };
+    // minute) spread a minute wider than a row. One pass over the labels finds the minutes; the
+    // labels themselves are read again only for the rows that get one.
+    std::vector<qint64> minuteOfRow(static_cast<size_t>(rows), -1);
     qint32 timedRows = 0;
     qint64 firstMinute = -1;
     qint64 lastMinute = -1;
-    minutesSinceFirstMidnight([&](qint32, const QString &, qint64 minute) {
-        ++timedRows;
-        if (firstMinute < 0)
-            firstMinute = minute;
-        lastMinute = minute;
-    });
+    {
+        qint64 dayBase = 0;
+        int previousMinute = -1;
+        size_t index = 0;
+        for (const std::span<const QString> &run : model.rowLabelRuns()) {
+            for (const QString &label : run) {
+                const int minute = minuteOfDay(label);
+                if (minute >= 0) {
+                    if (previousMinute >= 0 && minute < previousMinute)
+                        dayBase += 1440;
+                    previousMinute = minute;
+                    minuteOfRow[index] = dayBase + minute;
+                    ++timedRows;
+                    if (firstMinute < 0)
+                        firstMinute = dayBase + minute;
+                    lastMinute = dayBase + minute;
+                }
+                ++index;
+            }
+        }
+    }
     // All in one minute, or no times at all: every step-th row.
     const bool timed = lastMinute > firstMinute;
     if (timed) {
@@ -109,16 +110,19 @@ CategoryLabelPicker::pick(const ChartDataModel &model, double pixelsPerRow, doub
         qint64 previousBucket = -1;
         qint32 lastRow = -step;
         const qint32 minimumGap = std::max(1, step / 2);
-        minutesSinceFirstMidnight([&](qint32 row, const QString &label, qint64 minute) {
+        for (qint32 row = 1; row <= rows; ++row) {
+            const qint64 minute = minuteOfRow[size_t(row - 1)];
+            if (minute < 0)
+                continue;
             const qint64 bucket = minute / minuteStep;
             const bool entersStep =
                 previousBucket < 0 ? minute % minuteStep == 0 : bucket != previousBucket;
             previousBucket = bucket;
             if (entersStep && row - lastRow >= minimumGap) {
-                ticks.push_back({row, axisText(label)});
+                ticks.push_back({row, axisText(model.rowLabel(row))});
                 lastRow = row;
             }
-        });
+        }
     }
     if (timed)
         return ticks;

@@ -50,6 +50,10 @@ ChartLook::ChartLook(QCustomPlot *plot, StatisticLines &statLines, BarPlottable 
     m_legendRow->addElement(0, 1, legend);
     m_legendRow->setColumnStretchFactor(1, 0.001);
     legend->setVisible(false);
+    // Nothing is drawn over the plot on a layer of its own (no selection rectangle): the overlay
+    // shares the one paint buffer, which saves clearing and putting a second one every frame.
+    if (QCPLayer *overlay = m_plot->layer(QStringLiteral("overlay")))
+        overlay->setMode(QCPLayer::lmLogical);
 
     QObject::connect(m_plot, &QCustomPlot::beforeReplot, m_plot, [this] { arrange(); });
     QObject::connect(m_plot, &QCustomPlot::afterLayout, m_plot, [this] { placeLabels(); });

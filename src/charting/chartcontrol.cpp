@@ -12,6 +12,7 @@
 #include "charting/densegraph.h"
 #include "charting/linepoints.h"
 #include "charting/statisticlines.h"
+#include "charting/titlecacheaxis.h"
 
 #include <qcustomplot.h>
 
@@ -61,6 +62,7 @@ void ChartControl::buildPlot()
 {
     // Placed by resizeEvent, which leaves it out (at its last size) on a sliver of a chart.
     m_plot = new QCustomPlot(this);
+    TitleCacheAxis::install(m_plot);
     m_plot->setLocale(locale());
     m_plot->setAutoAddPlottableToLegend(false);
     m_plot->setNotAntialiasedElements(QCP::aeAxes | QCP::aeGrid | QCP::aeSubGrid | QCP::aeFills);

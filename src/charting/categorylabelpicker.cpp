@@ -6,6 +6,7 @@
 #include "charting/chartdatamodel.h"
 
 #include <array>
+#include <span>
 
 namespace orvel {
 
@@ -73,52 +74,53 @@ CategoryLabelPicker::pick(const ChartDataModel &model, double pixelsPerRow, doub
     // Labels that carry a time of day: a label wherever the time enters a new step, counted in
     // minutes since the first midnight of the window (so steps longer than a day work too). The
     // step in minutes follows the pixels per minute: rows that share a minute (several samples a
-    // minute) spread a minute wider than a row.
-    std::vector<int> minuteOfRow(static_cast<size_t>(rows));
-    for (qint32 row = 1; row <= rows; ++row)
-        minuteOfRow[size_t(row - 1)] = minuteOfDay(model.rowLabel(row));
-    const auto minutesSinceFirstMidnight = [&model, &minuteOfRow, rows](auto &&visit) {
+    // minute) spread a minute wider than a row. One pass over the labels finds the timed rows; the
+    // labels themselves are read again only for the rows that get one.
+    struct TimedRow
+    {
+        qint32 row;
+        qint64 minute;
+    };
+    std::vector<TimedRow> timedRows;
+    {
         qint64 dayBase = 0;
         int previousMinute = -1;
-        for (qint32 row = 1; row <= rows; ++row) {
-            const int minute = minuteOfRow[size_t(row - 1)];
-            if (minute < 0)
-                continue;
-            const QString &label = model.rowLabel(row);
-            if (previousMinute >= 0 && minute < previousMinute)
-                dayBase += 1440;
-            previousMinute = minute;
-            visit(row, label, dayBase + minute);
+        qint32 row = 0;
+        for (const std::span<const QString> &run : model.rowLabelRuns()) {
+            for (const QString &label : run) {
+                ++row;
+                // Most labels of a window still filling are empty.
+                const int minute = label.size() < 5 ? -1 : minuteOfDay(label);
+                if (minute < 0)
+                    continue;
+                if (previousMinute >= 0 && minute < previousMinute)
+                    dayBase += 1440;
+                previousMinute = minute;
+                timedRows.push_back({row, dayBase + minute});
+            }
         }
-    };
-    qint32 timedRows = 0;
-    qint64 firstMinute = -1;
-    qint64 lastMinute = -1;
-    minutesSinceFirstMidnight([&](qint32, const QString &, qint64 minute) {
-        ++timedRows;
-        if (firstMinute < 0)
-            firstMinute = minute;
-        lastMinute = minute;
-    });
+    }
+    const qint64 firstMinute = timedRows.empty() ? -1 : timedRows.front().minute;
+    const qint64 lastMinute = timedRows.empty() ? -1 : timedRows.back().minute;
     // All in one minute, or no times at all: every step-th row.
     const bool timed = lastMinute > firstMinute;
     if (timed) {
-        const double pixelsPerMinute =
-            pixelsPerRow * double(timedRows - 1) / double(lastMinute - firstMinute);
+        const double pixelsPerMinute = pixelsPerRow * double(timedRows.size() - 1) /
+                                       double(lastMinute - firstMinute);
         const qint32 minuteStep = stepFor(pixelsPerMinute, labelPixels);
         qint64 previousBucket = -1;
         qint32 lastRow = -step;
         const qint32 minimumGap = std::max(1, step / 2);
-        minutesSinceFirstMidnight([&](qint32 row, const QString &label, qint64 minute) {
-            const qint64 bucket = minute / minuteStep;
+        for (const TimedRow &entry : timedRows) {
+            const qint64 bucket = entry.minute / minuteStep;
             const bool entersStep =
-                previousBucket < 0 ? minute % minuteStep == 0 : bucket != previousBucket;
+                previousBucket < 0 ? entry.minute % minuteStep == 0 : bucket != previousBucket;
             previousBucket = bucket;
-            if (entersStep && row - lastRow >= minimumGap) {
-                ticks.push_back({row, axisText(label)});
-                lastRow = row;
+            if (entersStep && entry.row - lastRow >= minimumGap) {
+                ticks.push_back({entry.row, axisText(model.rowLabel(entry.row))});
+                lastRow = entry.row;
             }
-        });
+        }
     }
     if (timed)
         return ticks;

@@ -12,6 +12,7 @@
 #include "charting/densegraph.h"
 #include "charting/linepoints.h"
 #include "charting/statisticlines.h"
+#include "charting/titlecacheaxis.h"
 
 #include <qcustomplot.h>
 
@@ -61,6 +62,7 @@ void ChartControl::buildPlot()
 {
     // Placed by resizeEvent, which leaves it out (at its last size) on a sliver of a chart.
     m_plot = new QCustomPlot(this);
+    TitleCacheAxis::install(m_plot);
     m_plot->setLocale(locale());
     m_plot->setAutoAddPlottableToLegend(false);
     m_plot->setNotAntialiasedElements(QCP::aeAxes | QCP::aeGrid | QCP::aeSubGrid | QCP::aeFills);
@@ -383,12 +385,20 @@ void ChartControl::redraw()
 void ChartControl::updateValueRange(bool stacked)
 {
     double top = 0;
-    const std::vector<double> &large = values(LargeSeries);
-    const std::vector<double> &small = values(SmallSeries);
-    for (size_t i = 0; i < large.size(); ++i) {
-        const double l = m_excluded[0] || std::isnan(large[i]) ? 0 : large[i];
-        const double s = m_excluded[1] || std::isnan(small[i]) ? 0 : small[i];
-        top = std::max(top, stacked ? l + s : std::max(l, s));
+    if (stacked) {
+        const std::vector<double> &large = values(LargeSeries);
+        const std::vector<double> &small = values(SmallSeries);
+        for (size_t i = 0; i < large.size(); ++i) {
+            const double l = m_excluded[0] || std::isnan(large[i]) ? 0 : large[i];
+            const double s = m_excluded[1] || std::isnan(small[i]) ? 0 : small[i];
+            top = std::max(top, l + s);
+        }
+    } else {
+        // The highest point of either series, as readModel() found it.
+        for (qint32 series : {LargeSeries, SmallSeries}) {
+            if (!m_excluded[size_t(series - 1)])
+                top = std::max(top, m_statLines->value(series, Statistic::Maximum).value_or(0));
+        }
     }
     // Room above the highest point for the depth of the 3D types and the statistic labels.
     m_plot->yAxis->setRange(0, top > 0 ? top * 1.12 : 10);

@@ -77,16 +77,21 @@ void ChartDataModel::setData(qint32 row, qint32 column, double value, bool isNul
 
 void ChartDataModel::columnValues(qint32 column, std::vector<double> &values) const
 {
-    values.assign(size_t(std::max(m_rowCount, 0)), std::numeric_limits<double>::quiet_NaN());
-    if (column < 1 || column > m_columnCount)
+    const size_t rows = size_t(std::max(m_rowCount, 0));
+    if (column < 1 || column > m_columnCount) {
+        values.assign(rows, std::numeric_limits<double>::quiet_NaN());
         return;
-    // Straight through the ring from its head, in two runs.
-    size_t physical = size_t(m_valueHead);
-    for (size_t row = 0; row < values.size(); ++row, ++physical) {
-        if (physical == values.size())
-            physical = 0;
-        values[row] = m_values[physical * size_t(m_columnCount) + size_t(column - 1)];
     }
+    values.resize(rows);
+    // Straight through the ring from its head, in two runs.
+    const size_t stride = size_t(m_columnCount);
+    const double *cells = m_values.data() + size_t(column - 1);
+    const size_t head = size_t(m_valueHead);
+    double *out = values.data();
+    for (size_t physical = head; physical < rows; ++physical)
+        *out++ = cells[physical * stride];
+    for (size_t physical = 0; physical < head; ++physical)
+        *out++ = cells[physical * stride];
 }
 
 const QString &ChartDataModel::rowLabel(qint32 row) const
@@ -94,6 +99,15 @@ const QString &ChartDataModel::rowLabel(qint32 row) const
     static const QString none;
     const qsizetype i = labelIndex(row);
     return i < 0 ? none : m_rowLabels[size_t(i)];
+}
+
+std::array<std::span<const QString>, 2> ChartDataModel::rowLabelRuns() const
+{
+    const size_t rows = size_t(std::max(m_rowCount, 0));
+    const size_t head = std::min(size_t(m_labelHead), rows);
+    const QString *labels = m_rowLabels.data();
+    return {std::span<const QString>(labels + head, rows - head),
+            std::span<const QString>(labels, head)};
 }
 
 void ChartDataModel::setRowLabel(qint32 row, const QString &label)

@@ -6,7 +6,9 @@
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace orvel {
@@ -43,6 +45,9 @@ public:
     void columnValues(qint32 column, std::vector<double> &values) const;
 
     const QString &rowLabel(qint32 row) const;
+    /// All row labels, row 1 first, as two runs to be read one after the other (the second is
+    /// empty unless the labels wrap around the end of their store). Valid until the next write.
+    std::array<std::span<const QString>, 2> rowLabelRuns() const;
     void setRowLabel(qint32 row, const QString &label);
 
     /// The column that setColumnLabel() names.

@@ -50,6 +50,10 @@ ChartLook::ChartLook(QCustomPlot *plot, StatisticLines &statLines, BarPlottable 
     m_legendRow->addElement(0, 1, legend);
     m_legendRow->setColumnStretchFactor(1, 0.001);
     legend->setVisible(false);
+    // Nothing is drawn over the plot on a layer of its own (no selection rectangle): the overlay
+    // shares the one paint buffer, which saves clearing and putting a second one every frame.
+    if (QCPLayer *overlay = m_plot->layer(QStringLiteral("overlay")))
+        overlay->setMode(QCPLayer::lmLogical);
 
     QObject::connect(m_plot, &QCustomPlot::beforeReplot, m_plot, [this] { arrange(); });
     QObject::connect(m_plot, &QCustomPlot::afterLayout, m_plot, [this] { placeLabels(); });
@@ -128,10 +132,17 @@ int ChartLook::valueTickCount(int plotHeight) const
     return std::clamp(plotHeight / (3 * lineHeight), 1, 5);
 }
 
-QString ChartLook::elided(const QString &title, int pixels) const
+QString ChartLook::elided(size_t axis, const QString &title, int pixels) const
 {
-    const QFontMetrics metrics(m_plot->xAxis->labelFont());
-    return metrics.elidedText(title, Qt::ElideRight, std::max(pixels, 0));
+    const QFont font = m_plot->xAxis->labelFont();
+    Elision &last = m_elisions[axis];
+    if (last.pixels != pixels || last.title != title || last.font != font) {
+        last.title = title;
+        last.pixels = pixels;
+        last.font = font;
+        last.text = QFontMetrics(font).elidedText(title, Qt::ElideRight, std::max(pixels, 0));
+    }
+    return last.text;
 }
 
 void ChartLook::arrange()
@@ -184,7 +195,7 @@ void ChartLook::placeLabels()
     for (size_t i = m_categoryTitleDropped ? 1 : 0; i < 2; ++i) {
         if (axes[i]->label() != m_shownTitles[i])
             m_titles[i] = axes[i]->label();
-        m_shownTitles[i] = elided(m_titles[i], lengths[i]);
+        m_shownTitles[i] = elided(i, m_titles[i], lengths[i]);
         axes[i]->setLabel(m_shownTitles[i]);
     }
     // The tick count was guessed from the last layout; where this one differs, once more.

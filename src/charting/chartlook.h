@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QString>
 
 #include <array>
@@ -60,7 +61,8 @@ private:
     void arrange();
     void placeLabels();
     void placeLegend(bool shown);
-    QString elided(const QString &title, int pixels) const;
+    /// `title` elided to `pixels` in the label font of axis `axis` (0 category, 1 value).
+    QString elided(size_t axis, const QString &title, int pixels) const;
     int valueTickCount(int plotHeight) const;
 
     QCustomPlot *m_plot;
@@ -76,6 +78,15 @@ private:
     std::array<QString, 2> m_titles;
     std::array<QString, 2> m_shownTitles;
     bool m_categoryTitleDropped = false;
+    /// The last elision worked out, by axis: title, pixels and result (each layout asks again).
+    struct Elision
+    {
+        QString title;
+        int pixels = -1;
+        QFont font;
+        QString text;
+    };
+    mutable std::array<Elision, 2> m_elisions;
 };
 
 } // namespace orvel

@@ -5,6 +5,7 @@
 
 #include <qcustomplot.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace orvel {
@@ -36,8 +37,13 @@ void ColumnCanvas::begin(QCPPainter *painter, const QRect &area)
     m_direct = drawsPixels(painter) && !area.isEmpty();
     if (!m_direct)
         return;
-    if (m_image.size() != area.size())
-        m_image = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+    if (m_store.width() < area.width() || m_store.height() < area.height()) {
+        m_image = QImage();
+        m_store = QImage(area.size().expandedTo(m_store.size()),
+                         QImage::Format_ARGB32_Premultiplied);
+    }
+    m_image = QImage(m_store.bits(), area.width(), area.height(), m_store.bytesPerLine(),
+                     QImage::Format_ARGB32_Premultiplied);
     m_image.fill(Qt::transparent);
 }
 
@@ -58,6 +64,25 @@ void ColumnCanvas::end()
     if (m_direct)
         m_painter->drawImage(m_area.topLeft(), m_image);
     m_painter = nullptr;
+}
+
+QRect ColumnCanvas::reach(const QVector<QLineF> &lines)
+{
+    if (lines.isEmpty())
+        return {};
+    double left = lines.front().x1(), right = left;
+    double top = lines.front().y1(), bottom = top;
+    for (const QLineF &line : lines) {
+        left = std::min(left, line.x1());
+        right = std::max(right, line.x1());
+        top = std::min({top, line.y1(), line.y2()});
+        bottom = std::max({bottom, line.y1(), line.y2()});
+    }
+    // blend() puts a point at the pixel nearest to it, a line into the pixels its ends fall in;
+    // a pixel more on each side leaves room for either.
+    const int x = int(std::floor(left)) - 1;
+    const int y = int(std::floor(top)) - 1;
+    return QRect(x, y, int(std::floor(right)) + 2 - x + 1, int(std::floor(bottom)) + 2 - y + 1);
 }
 
 void ColumnCanvas::blend(QImage &canvas, QPointF origin, const QVector<QLineF> &lines,

@@ -22,12 +22,16 @@ namespace orvel {
 class ColumnCanvas
 {
 public:
-    /// Starts drawing on `painter` within `area` (device pixels).
+    /// Starts drawing on `painter` within `area` (device pixels). The canvas blends only there:
+    /// an area that just covers the lines (see reach()) saves clearing and putting the rest.
     void begin(QCPPainter *painter, const QRect &area);
     /// Draws `lines` (vertical, at pixel centres) in `color` over what is drawn so far.
     void draw(const QVector<QLineF> &lines, const QColor &color);
     /// Puts what was blended on the painter.
     void end();
+
+    /// The pixels that blending `lines` may cover; empty for no lines.
+    static QRect reach(const QVector<QLineF> &lines);
 
     /// Whether the painter draws straight into pixels at device scale, so that lines can be
     /// blended instead of stroked.
@@ -41,6 +45,9 @@ private:
     QCPPainter *m_painter = nullptr;
     QRect m_area;
     bool m_direct = false;
+    /// Pixels for the largest area so far, so that a canvas of changing size is not allocated
+    /// anew each time; m_image is the part of it for the current area.
+    QImage m_store;
     QImage m_image;
 };
 

@@ -21,9 +21,14 @@ void DenseGraph::draw(QCPPainter *painter)
         QCPGraph::draw(painter);
         return;
     }
-    // The canvas covers what the painter lets through, which is the clip rect or a row off it.
-    m_canvas.begin(painter, painter->hasClipping() ? painter->clipBoundingRect().toAlignedRect()
-                                                   : clipRect());
+    // The canvas covers what the painter lets through, which is the clip rect or a row off it,
+    // and there only the pixels the line can reach.
+    const QRect area = (painter->hasClipping() ? painter->clipBoundingRect().toAlignedRect()
+                                               : clipRect()) &
+                       ColumnCanvas::reach(lines);
+    if (area.isEmpty())
+        return;
+    m_canvas.begin(painter, area);
     m_canvas.draw(lines, pen().color());
     m_canvas.end();
 }

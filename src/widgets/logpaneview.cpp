@@ -60,7 +60,16 @@ void LogPaneView::appendLogText(const QString &text)
     const bool follow = caretAtEnd();
     if (!m_index.append(text))
         return;
-    m_pacer->aboutToChange();
+    // The horizontal bar changes only with a wider line (or a caret brought back from the
+    // right); held back without a change, it would be painted again for nothing.
+    QScrollBar *bar = horizontalScrollBar();
+    const int widest = m_index.widestCells() * cellWidth() + 2 * Margin;
+    const bool horizontalChanges = bar->maximum() != std::max(0, widest - viewport()->width()) ||
+                                   (follow && bar->value() != 0);
+    if (horizontalChanges)
+        m_pacer->aboutToChange();
+    else
+        m_pacer->aboutToChange({viewport(), verticalScrollBar()});
     updateScrollBars();
     if (follow) {
         m_caret = m_anchor = m_index.size();

@@ -22,8 +22,27 @@ void PaintPacer::aboutToChange()
     FrameClock &clock = FrameClock::instance();
     if (!clock.inFrame())
         clock.startFrame(); // this change is painted as usual
-    else if (!m_holding)
+    else
         setHeld(true);
+}
+
+void PaintPacer::aboutToChange(const QList<QWidget *> &widgets)
+{
+    FrameClock &clock = FrameClock::instance();
+    if (!clock.inFrame()) {
+        clock.startFrame(); // these changes are painted as usual
+        return;
+    }
+    m_holding = true;
+    for (QWidget *widget : widgets)
+        hold(widget);
+}
+
+void PaintPacer::hold(QWidget *widget)
+{
+    // Held by this pacer: its updates switched off on the widget itself.
+    if (widget && !widget->testAttribute(Qt::WA_ForceUpdatesDisabled))
+        widget->setUpdatesEnabled(false);
 }
 
 void PaintPacer::frameEnded()
@@ -38,8 +57,12 @@ void PaintPacer::setHeld(bool held)
 {
     m_holding = held;
     for (QWidget *widget : std::as_const(m_widgets)) {
-        if (widget)
-            widget->setUpdatesEnabled(!held);
+        if (!widget)
+            continue;
+        if (held)
+            hold(widget);
+        else if (widget->testAttribute(Qt::WA_ForceUpdatesDisabled))
+            widget->setUpdatesEnabled(true); // paints it whole
     }
 }
 

@@ -24,12 +24,16 @@ public:
 
     /// Call before changing the widgets.
     void aboutToChange();
+    /// Call before changing only `widgets` (some of the paced ones): a held frame holds back
+    /// just the widgets that change, since letting a widget paint again repaints it whole.
+    void aboutToChange(const QList<QWidget *> &widgets);
     /// Whether changes wait for the end of the frame to be painted.
     bool isHolding() const { return m_holding; }
 
 private:
     void frameEnded();
     void setHeld(bool held);
+    void hold(QWidget *widget);
 
     QList<QPointer<QWidget>> m_widgets;
     bool m_holding = false;

@@ -10,6 +10,7 @@
 #include "common/notifier.h"
 #include "history/downloadhistorydialog.h"
 #include "logfile/logfolder.h"
+#include "shell/portlist.h"
 #include "shell/prompter.h"
 #include "shell/statuspanels.h"
 #include "widgets/keyedtoolbar.h"
@@ -88,8 +89,7 @@ QString RecordingController::logPath() const
 
 int RecordingController::selectedPortNumber() const
 {
-    const int index = m_controls.comPortList.currentIndex();
-    return index < 0 ? 0 : m_controls.comPortList.itemData(index).toInt();
+    return m_controls.portList.selectedPortNumber();
 }
 
 void RecordingController::LogToolbar_ButtonClick(const QString &key)
@@ -163,7 +163,7 @@ void RecordingController::startRecording(bool demo, bool deleteLog)
     RecordingSession::StartOptions options;
     options.demo = demo;
     options.portNumber = selectedPortNumber();
-    options.portName = m_controls.comPortList.currentText();
+    options.portName = m_controls.portList.currentText();
     options.logPath = logPath();
     options.deleteLog = deleteLog;
     if (m_debugMode)
@@ -385,7 +385,7 @@ void RecordingController::RefreshControlStates()
                                                : AppTitle);
 
     m_controls.comPortLabel.setEnabled(!recording);
-    m_controls.comPortList.setEnabled(!recording);
+    m_controls.portList.setEnabled(!recording);
 
     QCheckBox &deleteLog = m_controls.deleteLogBox;
     deleteLog.setEnabled(!recording && logExists);

@@ -27,6 +27,7 @@ class KeyedToolbar;
 class LogFolder;
 class LogPaneView;
 class Notifier;
+class PortList;
 class Prompter;
 class SampleProcessor;
 class StatusPanels;
@@ -52,7 +53,7 @@ public:
         KeyedToolbar &logToolbar;
         ChartToolbar &chartToolbar;
         QLabel &comPortLabel;
-        QComboBox &comPortList;
+        PortList &portList;
         QComboBox &stopAfterList;
         QComboBox &displayPeriodList;
         QLineEdit &logFileBox;

@@ -4,7 +4,6 @@
 #include "shell/mainwindow.h"
 
 #include "acquisition/demosamplesource.h"
-#include "acquisition/portdiscovery.h"
 #include "acquisition/receivehandler.h"
 #include "acquisition/serialport.h"
 #include "charting/chartcontrol.h"
@@ -17,30 +16,21 @@
 #include "mqtt/mqttpublisher.h"
 #include "mqtt/mqttreadingfeed.h"
 #include "mqtt/mqttsettings.h"
-#include "recording/loglock.h"
 #include "recording/recordingsession.h"
 #include "shell/loadlogcommand.h"
-#include "shell/optionlists.h"
 #include "shell/preferences.h"
 #include "shell/prompter.h"
 #include "shell/recordingcontroller.h"
 #include "shell/splitter.h"
 #include "shell/statuspanels.h"
-#include "shell/unitpicture.h"
 #include "shell/windowaccessibility.h"
-#include "widgets/keyedtoolbar.h"
 #include "widgets/logpaneview.h"
 #include "widgets/messageboxnotifier.h"
 #include "widgets/paintpacer.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
-#include <QGridLayout>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QSlider>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -49,7 +39,6 @@ namespace orvel {
 
 namespace {
 
-const QString DefaultLogFileName = QStringLiteral("OrveaLog.txt");
 // The layout margin: 120 twips, 8 pixels at 96 dots per inch.
 constexpr int Margin = 8;
 
@@ -107,7 +96,7 @@ MainWindow::MainWindow(ShellEnvironment environment, QWidget *parent)
     auto *layout = new QVBoxLayout(central);
     layout->setContentsMargins(Margin, Margin, Margin, 0);
     m_splitter = new Splitter(central);
-    buildLogFrame(m_splitter);
+    m_logFrame = new LogFrame(m_splitter);
     buildChartFrame(m_splitter);
     m_splitter->setStretchFactor(0, 2);
     m_splitter->setStretchFactor(1, 3);
@@ -119,20 +108,20 @@ MainWindow::MainWindow(ShellEnvironment environment, QWidget *parent)
         [this] { return m_processor->IsRecording(); }, this);
     m_statusPanels->setText(QStringLiteral("Version"),
                             QStringLiteral("Version ") + QStringLiteral(ORVEL_VERSION));
-    m_splitter->setMinBorder(m_logToolbar->sizeHint().height() + 24);
+    m_splitter->setMinBorder(logToolbar()->sizeHint().height() + 24);
     m_splitter->setMaxBorder(statusBar()->sizeHint().height());
 
     m_controller = new RecordingController(
-        {*this, *m_logToolbar, *m_chartToolbar, *m_comPortLabel, *m_comPortComboBox,
-         *m_stopAfterComboBox, *m_displayPeriodComboBox, *m_logFileTextBox, *m_fileOpenButton,
-         *m_deleteLogCheckBox, *m_logPane, *m_statusPanels},
+        {*this, *logToolbar(), *m_chartToolbar, *ComPortLabel(), *portList(), *StopAfterComboBox(),
+         *m_displayPeriodComboBox, *LogFileTextBox(), *FileOpenButton(), *DeleteLogCheckBox(),
+         *LogRichTextBox(), *m_statusPanels},
         {*m_session, *m_processor, *m_logFolder, *m_prompter, *m_notifier, m_environment.portMap,
          m_environment.notifier},
         this);
     // Installs itself as the LoadLog command and the Browse button's handler.
-    new LoadLogCommand({*this, *statusBar(), *m_statusPanels, *m_logToolbar, *m_logFileTextBox,
-                        *m_fileOpenButton, *m_logPane, *m_displayPeriodComboBox,
-                        *m_stopAfterComboBox, *m_processor, *m_controller, *m_prompter, *m_notifier,
+    new LoadLogCommand({*this, *statusBar(), *m_statusPanels, *logToolbar(), *LogFileTextBox(),
+                        *FileOpenButton(), *LogRichTextBox(), *m_displayPeriodComboBox,
+                        *StopAfterComboBox(), *m_processor, *m_controller, *m_prompter, *m_notifier,
                         m_environment.documentsFolder, m_environment.openFileName},
                        this);
     wireParts();
@@ -149,101 +138,6 @@ MainWindow::MainWindow(ShellEnvironment environment, QWidget *parent)
 MainWindow::~MainWindow()
 {
     shutDown();
-}
-
-void MainWindow::buildLogFrame(QWidget *parent)
-{
-    QWidget *frame = framed(parent, QStringLiteral("LogFrame"));
-    auto *grid = new QGridLayout(frame);
-    grid->setContentsMargins(Margin, Margin, Margin, Margin);
-    grid->setSpacing(Margin);
-
-    m_logToolbar = new KeyedToolbar(QStringLiteral("LogToolbar"), frame);
-    m_logToolbar->addButton(QStringLiteral("AlwaysOnTop"), QStringLiteral("Always on top"),
-                            QStringLiteral("Unchecked"), true);
-    m_logToolbar->addButton(QStringLiteral("LoadLogOnStartup"),
-                            QStringLiteral("Load log on startup"), QStringLiteral("Unchecked"),
-                            true);
-    m_logToolbar->addKeyedSeparator(QStringLiteral("FirstSeparator"));
-    m_logToolbar->addButton(QStringLiteral("LoadLog"), QStringLiteral("Load log"),
-                            QStringLiteral("LoadLog"));
-    m_logToolbar->addButton(QStringLiteral("ClearLog"), QStringLiteral("Clear log"),
-                            QStringLiteral("ClearLog"));
-    m_logToolbar->addKeyedSeparator();
-    m_logToolbar->addButton(QStringLiteral("Record"), QStringLiteral("Record (Ctl+S)"),
-                            QStringLiteral("Record"));
-    m_logToolbar->addButton(QStringLiteral("RecordDemo"),
-                            QStringLiteral("Record Demonstration (Ctl+M) (DEMO ONLY)"),
-                            QStringLiteral("Record"));
-    m_logToolbar->addButton(QStringLiteral("DownloadHistory"),
-                            QStringLiteral("Download history (Ctl+D)"),
-                            QStringLiteral("DownloadHistory"));
-    m_logToolbar->addKeyedSeparator();
-    m_logToolbar->addButton(QStringLiteral("About"),
-                            QStringLiteral("About ") + QStringLiteral("Orvel Logger"),
-                            QStringLiteral("About"));
-    m_logToolbar->addKeyedSeparator(QStringLiteral("LastSeparator"));
-
-    // The port and stop-after lists sit on the log toolbar, right of its buttons.
-    m_comPortLabel = new QLabel(QStringLiteral("&Port:"), m_logToolbar);
-    m_comPortLabel->setObjectName(QStringLiteral("ComPortLabel"));
-    m_comPortLabel->setContentsMargins(Margin, 0, Margin / 2, 0);
-    m_comPortComboBox = new QComboBox(m_logToolbar);
-    m_comPortComboBox->setObjectName(QStringLiteral("ComPortComboBox"));
-    m_comPortComboBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    m_comPortLabel->setBuddy(m_comPortComboBox);
-    auto *stopAfterLabel = new QLabel(QStringLiteral("&Stop After:"), m_logToolbar);
-    stopAfterLabel->setObjectName(QStringLiteral("StopAfterLabel"));
-    stopAfterLabel->setContentsMargins(Margin * 3 / 2, 0, Margin / 2, 0);
-    m_stopAfterComboBox = new QComboBox(m_logToolbar);
-    m_stopAfterComboBox->setObjectName(QStringLiteral("StopAfterComboBox"));
-    m_stopAfterComboBox->setToolTip(QStringLiteral("Select 'Continuous' for non-stop recording"));
-    stopAfterLabel->setBuddy(m_stopAfterComboBox);
-    m_logToolbar->addWidget(m_comPortLabel);
-    m_logToolbar->addWidget(m_comPortComboBox);
-    m_logToolbar->addWidget(stopAfterLabel);
-    m_logToolbar->addWidget(m_stopAfterComboBox);
-    grid->addWidget(m_logToolbar, 0, 0, 1, 3);
-
-    // Left: the unit and its latest counts.
-    auto *unitColumn = new QVBoxLayout;
-    m_unitPicture = new UnitPicture(frame);
-    unitColumn->addWidget(m_unitPicture, 1);
-    const auto countLabel = [&](const QString &caption, const QString &name) {
-        auto *captionLabel = new QLabel(caption, frame);
-        captionLabel->setAlignment(Qt::AlignHCenter);
-        auto *label = new QLabel(QStringLiteral("0"), frame);
-        label->setObjectName(name);
-        label->setAlignment(Qt::AlignHCenter);
-        QFont font = label->font();
-        font.setPointSizeF(font.pointSizeF() * 1.5);
-        font.setBold(true);
-        label->setFont(font);
-        unitColumn->addWidget(captionLabel);
-        unitColumn->addWidget(label);
-        return label;
-    };
-    m_smallCountLabel = countLabel(QStringLiteral("Small"), QStringLiteral("SmallCountLabel"));
-    m_largeCountLabel = countLabel(QStringLiteral("Large"), QStringLiteral("LargeCountLabel"));
-    unitColumn->addStretch(0);
-    grid->addLayout(unitColumn, 1, 0, 3, 1);
-
-    m_logFileTextBox = new QLineEdit(frame);
-    m_logFileTextBox->setObjectName(QStringLiteral("LogFileTextBox"));
-    m_logFileTextBox->setToolTip(QStringLiteral("The log file"));
-    m_fileOpenButton = new QPushButton(QStringLiteral("Browse"), frame);
-    m_fileOpenButton->setObjectName(QStringLiteral("FileOpenButton"));
-    m_deleteLogCheckBox = new QCheckBox(QStringLiteral("Delete log before recording"), frame);
-    m_deleteLogCheckBox->setObjectName(QStringLiteral("DeleteLogCheckBox"));
-    m_logPane = new LogPaneView(frame);
-    m_logPane->setObjectName(QStringLiteral("LogRichTextBox"));
-
-    grid->addWidget(m_logFileTextBox, 1, 1);
-    grid->addWidget(m_fileOpenButton, 1, 2);
-    grid->addWidget(m_deleteLogCheckBox, 2, 1, 1, 2);
-    grid->addWidget(m_logPane, 3, 1, 1, 2);
-    grid->setRowStretch(3, 1);
-    grid->setColumnStretch(1, 1);
 }
 
 void MainWindow::buildChartFrame(QWidget *parent)
@@ -284,7 +178,7 @@ QLabel *MainWindow::numSamplesPanel() const
 
 void MainWindow::wireParts()
 {
-    m_logWriter->setPane(m_logPane);
+    m_logWriter->setPane(LogRichTextBox());
 
     connect(m_chartToolbar, &ChartToolbar::loadGraphDataRequested, this, [this] {
         loadTestGraphData();
@@ -295,12 +189,12 @@ void MainWindow::wireParts()
         m_controller->RefreshControlStates();
     });
 
-    auto *countPacer = new PaintPacer({m_largeCountLabel, m_smallCountLabel}, this);
+    auto *countPacer = new PaintPacer({LargeCountLabel(), SmallCountLabel()}, this);
     connect(m_processor, &SampleProcessor::countTextsChanged, this,
             [this, countPacer](const QString &largeText, const QString &smallText) {
                 countPacer->aboutToChange(); // painted at most once a frame
-                m_largeCountLabel->setText(largeText);
-                m_smallCountLabel->setText(smallText);
+                LargeCountLabel()->setText(largeText);
+                SmallCountLabel()->setText(smallText);
             });
     connect(m_processor, &SampleProcessor::numSamplesTextChanged, this,
             [this](const QString &text) {
@@ -348,26 +242,8 @@ void MainWindow::startPublishing()
 
 void MainWindow::FillComPortList()
 {
-    const DeviceIdentities &identities =
-        m_environment.identities ? *m_environment.identities : DeviceIdentities::system();
-    for (const PortEntry &entry : PortDiscovery(*m_serialPort).probe()) {
-        m_comPortComboBox->addItem(entry.text, entry.portNumber);
-        const int index = m_comPortComboBox->count() - 1;
-        // The device, which physical adapter it is, and why it could not be opened.
-        QStringList tip{entry.devicePath};
-        const UsbIdentity identity = identities.identityOf(entry.devicePath);
-        if (identity.isValid())
-            tip << identity.text();
-        if (!entry.detail.isEmpty())
-            tip << entry.detail;
-        m_comPortComboBox->setItemData(index, tip.join(u'\n'), Qt::ToolTipRole);
-        m_comPortComboBox->setItemData(index, entry.devicePath, DevicePathRole);
-    }
-}
-
-int MainWindow::selectedPortNumber() const
-{
-    return m_controller->selectedPortNumber();
+    portList()->fill(*m_serialPort, m_environment.identities ? *m_environment.identities
+                                                             : DeviceIdentities::system());
 }
 
 void MainWindow::syncSliderFromModel()

@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "shell/logframe.h"
+#include "shell/portlist.h"
 #include "shell/shellenvironment.h"
 
 #include <QMainWindow>
@@ -44,7 +46,8 @@ class UnitPicture;
 /// picture, the log file box, the delete option and the log pane) above the chart area (chart
 /// toolbar with the display period list, the chart and its slider), a splitter bar between them,
 /// and the status bar. It owns the acquisition, processing and log objects and wires them
-/// together; the commands live in the RecordingController.
+/// together; the log area's controls are built by its LogFrame, the commands live in the
+/// RecordingController.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -53,7 +56,7 @@ public:
     ~MainWindow() override;
 
     /// Port number of the selected port list entry, or 0 when nothing is selected.
-    int selectedPortNumber() const;
+    int selectedPortNumber() const { return portList()->selectedPortNumber(); }
 
     // The parts, for the commands and for tests.
     SerialPort &serialPort() { return *m_serialPort; }
@@ -73,23 +76,26 @@ public:
     Prompter &prompter() { return *m_prompter; }
     const ShellEnvironment &environment() const { return m_environment; }
 
-    KeyedToolbar *logToolbar() const { return m_logToolbar; }
+    /// The log area above the splitter bar, with its controls.
+    LogFrame *logFrame() const { return m_logFrame; }
+    KeyedToolbar *logToolbar() const { return m_logFrame->logToolbar(); }
     ChartToolbar *chartToolbar() const { return m_chartToolbar; }
     ChartControl *chartControl() const { return m_chartControl; }
     QWidget *chartFrame() const { return m_chartFrame; }
     QWidget *chartArea() const { return m_chartArea; }
     Splitter *splitter() const { return m_splitter; }
-    QLabel *ComPortLabel() const { return m_comPortLabel; }
-    QComboBox *ComPortComboBox() const { return m_comPortComboBox; }
+    PortList *portList() const { return m_logFrame->portList(); }
+    QLabel *ComPortLabel() const { return m_logFrame->comPortLabel(); }
+    QComboBox *ComPortComboBox() const { return m_logFrame->portList(); }
     QComboBox *DisplayPeriodComboBox() const { return m_displayPeriodComboBox; }
-    QComboBox *StopAfterComboBox() const { return m_stopAfterComboBox; }
-    QLineEdit *LogFileTextBox() const { return m_logFileTextBox; }
-    QPushButton *FileOpenButton() const { return m_fileOpenButton; }
-    QCheckBox *DeleteLogCheckBox() const { return m_deleteLogCheckBox; }
-    QLabel *LargeCountLabel() const { return m_largeCountLabel; }
-    QLabel *SmallCountLabel() const { return m_smallCountLabel; }
-    LogPaneView *LogRichTextBox() const { return m_logPane; }
-    UnitPicture *UnitPictureBox() const { return m_unitPicture; }
+    QComboBox *StopAfterComboBox() const { return m_logFrame->stopAfterList(); }
+    QLineEdit *LogFileTextBox() const { return m_logFrame->logFileBox(); }
+    QPushButton *FileOpenButton() const { return m_logFrame->fileOpenButton(); }
+    QCheckBox *DeleteLogCheckBox() const { return m_logFrame->deleteLogBox(); }
+    QLabel *LargeCountLabel() const { return m_logFrame->largeCountLabel(); }
+    QLabel *SmallCountLabel() const { return m_logFrame->smallCountLabel(); }
+    LogPaneView *LogRichTextBox() const { return m_logFrame->logPane(); }
+    UnitPicture *UnitPictureBox() const { return m_logFrame->unitPicture(); }
     QSlider *ChartSlider() const { return m_chartSlider; }
     QLabel *numSamplesPanel() const;
 
@@ -101,8 +107,6 @@ public:
     static constexpr int MinimumWidth = 480;
     static constexpr int MinimumHeight = 360;
 
-    /// The port list's item data role that holds an entry's device path.
-    static constexpr int DevicePathRole = Qt::UserRole + 1;
     /// The notice key of a broker problem.
     static inline const QString MqttNotice = QStringLiteral("Mqtt");
     /// The MQTT publisher while a broker is set, else null.
@@ -116,7 +120,6 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void buildLogFrame(QWidget *parent);
     void buildChartFrame(QWidget *parent);
     void wireParts();
     void startPublishing();
@@ -150,17 +153,8 @@ private:
     ChartToolbar *m_chartToolbar = nullptr;
     ChartControl *m_chartControl = nullptr;
     QWidget *m_chartFrame = nullptr;
-    QLabel *m_comPortLabel = nullptr;
-    QComboBox *m_comPortComboBox = nullptr;
+    LogFrame *m_logFrame = nullptr;
     QComboBox *m_displayPeriodComboBox = nullptr;
-    QComboBox *m_stopAfterComboBox = nullptr;
-    QLineEdit *m_logFileTextBox = nullptr;
-    QPushButton *m_fileOpenButton = nullptr;
-    QCheckBox *m_deleteLogCheckBox = nullptr;
-    QLabel *m_largeCountLabel = nullptr;
-    QLabel *m_smallCountLabel = nullptr;
-    LogPaneView *m_logPane = nullptr;
-    UnitPicture *m_unitPicture = nullptr;
     QWidget *m_chartArea = nullptr;
     QSlider *m_chartSlider = nullptr;
     bool m_syncingSlider = false;

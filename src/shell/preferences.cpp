@@ -14,6 +14,7 @@
 #include "settings/portoverrides.h"
 #include "shell/mainwindow.h"
 #include "shell/optionlists.h"
+#include "shell/portlist.h"
 #include "shell/recordingcontroller.h"
 #include "shell/splitter.h"
 #include "shell/statuspanels.h"
@@ -194,25 +195,10 @@ void Preferences::Form_Load()
 
 void Preferences::selectStoredPort()
 {
-    // The list index alone would pick whatever port now sits there when ports came or went
-    // between runs: the device and the port number choose first, the index only for settings
-    // written before they were stored.
-    QComboBox *ports = m_window.ComPortComboBox();
     const QString device = read(QStringLiteral("ComPortDevice"), QString()).toString();
     const std::optional<int> number = wholeNumber(read(QStringLiteral("ComPortNumber"), 0));
-    int index = -1;
-    if (!device.isEmpty())
-        index = ports->findData(device, MainWindow::DevicePathRole);
-    if (index < 0 && number && *number > 0)
-        index = ports->findData(*number);
-    if (index < 0 && device.isEmpty() && !(number && *number > 0)) {
-        const std::optional<int> stored = wholeNumber(read(QStringLiteral("ComPortIndex"), 0));
-        if (stored && *stored >= 0 && *stored < ports->count())
-            index = *stored;
-    }
-    if (index < 0 && ports->count() > 0)
-        index = 0;
-    ports->setCurrentIndex(index);
+    m_window.portList()->selectStored(
+        device, number, [this] { return wholeNumber(read(QStringLiteral("ComPortIndex"), 0)); });
 }
 
 void Preferences::applyWindowPlacement()
@@ -335,11 +321,10 @@ void Preferences::SavePreferences()
         write(QStringLiteral("SplitterPosition"), *m_pendingSplitterTwips);
     else if (m_shown)
         write(QStringLiteral("SplitterPosition"), m_window.splitter()->barPositionTwips());
-    QComboBox *ports = m_window.ComPortComboBox();
+    const PortList *ports = m_window.portList();
     write(QStringLiteral("ComPortIndex"), ports->currentIndex());
-    write(QStringLiteral("ComPortNumber"), m_window.selectedPortNumber());
-    write(QStringLiteral("ComPortDevice"),
-          ports->currentData(MainWindow::DevicePathRole).toString());
+    write(QStringLiteral("ComPortNumber"), ports->selectedPortNumber());
+    write(QStringLiteral("ComPortDevice"), ports->selectedDevicePath());
     write(QStringLiteral("ResumeAfterPortLoss"), m_window.session().resumeAfterPortLoss() ? 1 : 0);
     write(QStringLiteral("LogPath"), m_window.LogFileTextBox()->text().trimmed());
     write(QStringLiteral("DisplayPeriodIndex"), m_window.DisplayPeriodComboBox()->currentIndex());

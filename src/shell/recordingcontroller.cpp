@@ -4,37 +4,27 @@
 #include "shell/recordingcontroller.h"
 
 #include "acquisition/demosamplesource.h"
-#include "charting/charttoolbar.h"
 #include "charting/sampleprocessor.h"
 #include "common/failure.h"
 #include "common/notifier.h"
 #include "history/downloadhistorydialog.h"
 #include "logfile/logfolder.h"
+#include "shell/controlstates.h"
+#include "shell/portlist.h"
 #include "shell/prompter.h"
 #include "shell/statuspanels.h"
+#include "shell/stopafterchoice.h"
 #include "widgets/keyedtoolbar.h"
 #include "widgets/logpaneview.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QShortcut>
 #include <QWindow>
 
 namespace orvel {
-
-namespace {
-
-const QString AppTitle = QStringLiteral("Orvel Logger");
-const QString RecordToolTip = QStringLiteral("Record (Ctl+S)");
-const QString StopToolTip = QStringLiteral("Stop recording (Ctl+S)");
-const QString RecordDemoToolTip = QStringLiteral("Record Demonstration (Ctl+M) (DEMO ONLY)");
-
-} // namespace
 
 RecordingController::RecordingController(const Controls &controls, const Parts &parts,
                                          QObject *parent)
@@ -52,14 +42,13 @@ RecordingController::RecordingController(const Controls &controls, const Parts &
     // The pane mirrors the log: when a start deletes the log, the pane empties with it.
     connect(&m_parts.session, &RecordingSession::logDeleted, &m_controls.logPane,
             &LogPaneView::clear);
-    connect(&m_controls.stopAfterList, &QComboBox::currentIndexChanged, this,
-            &RecordingController::StopAfterComboBox_Click);
-    connect(&m_controls.logFileBox, &QLineEdit::textChanged, this,
-            &RecordingController::RefreshControlStates);
-    connect(&m_controls.logPane, &LogPaneView::textChanged, this, [this] {
-        m_controls.logToolbar.button(QStringLiteral("ClearLog"))
-            ->setEnabled(!m_controls.logPane.isEmpty());
-    });
+    m_stopAfter = new StopAfterChoice(m_controls.stopAfterList, m_controls.displayPeriodList,
+                                      m_parts.processor, m_parts.session, m_parts.prompter, this);
+    m_states = new ControlStates(
+        {m_controls.window, m_controls.logToolbar, m_controls.chartToolbar, m_controls.comPortLabel,
+         m_controls.portList, m_controls.logFileBox, m_controls.fileOpenButton,
+         m_controls.deleteLogBox, m_controls.logPane},
+        m_parts.session, m_parts.processor, [this] { return downloadOpen(); }, this);
 }
 
 void RecordingController::addShortcuts()
@@ -88,8 +77,22 @@ QString RecordingController::logPath() const
 
 int RecordingController::selectedPortNumber() const
 {
-    const int index = m_controls.comPortList.currentIndex();
-    return index < 0 ? 0 : m_controls.comPortList.itemData(index).toInt();
+    return m_controls.portList.selectedPortNumber();
+}
+
+bool RecordingController::ShowDemoControls() const
+{
+    return m_states->showDemoControls();
+}
+
+void RecordingController::setLoadLogBusy(std::function<bool()> busy)
+{
+    m_states->setLoadLogBusy(std::move(busy));
+}
+
+bool RecordingController::loadingLog() const
+{
+    return m_states->loadingLog();
 }
 
 void RecordingController::LogToolbar_ButtonClick(const QString &key)
@@ -163,7 +166,7 @@ void RecordingController::startRecording(bool demo, bool deleteLog)
     RecordingSession::StartOptions options;
     options.demo = demo;
     options.portNumber = selectedPortNumber();
-    options.portName = m_controls.comPortList.currentText();
+    options.portName = m_controls.portList.currentText();
     options.logPath = logPath();
     options.deleteLog = deleteLog;
     if (m_debugMode)
@@ -196,13 +199,13 @@ void RecordingController::sessionStateChanged(RecordingSession::State state)
     StatusPanels &panels = m_controls.statusPanels;
     switch (state) {
     case RecordingSession::State::Idle:
-        showRecordButtons(false);
+        m_states->showRecordButtons(false);
         panels.setWaitingText(QString());
         panels.ShowWaitingForData(false);
         panels.setText(QStringLiteral("Message"), QString());
         break;
     case RecordingSession::State::Recording:
-        showRecordButtons(true);
+        m_states->showRecordButtons(true);
         panels.setWaitingText(QString());
         panels.ShowWaitingForData(true);
         break;
@@ -217,9 +220,7 @@ void RecordingController::sessionStateChanged(RecordingSession::State state)
 
 void RecordingController::downloadHistory()
 {
-    KeyedToolbar &toolbar = m_controls.logToolbar;
-    for (const char *key : {"DownloadHistory", "LoadLog", "ClearLog", "Record", "RecordDemo"})
-        toolbar.button(QLatin1String(key))->setEnabled(false);
+    m_states->disableConflictingCommands();
     if (m_downloadHistory) {
         m_downloadHistory();
         return;
@@ -250,17 +251,6 @@ DownloadHistoryDialog *RecordingController::downloadWindow() const
 bool RecordingController::downloadOpen() const
 {
     return !m_download.isNull() && m_download->isVisible();
-}
-
-void RecordingController::showRecordButtons(bool recording)
-{
-    KeyedToolbar &toolbar = m_controls.logToolbar;
-    const QString image = recording ? QStringLiteral("PauseRecording") : QStringLiteral("Record");
-    toolbar.setImage(QStringLiteral("Record"), image);
-    toolbar.button(QStringLiteral("Record"))->setToolTip(recording ? StopToolTip : RecordToolTip);
-    toolbar.setImage(QStringLiteral("RecordDemo"), image);
-    toolbar.button(QStringLiteral("RecordDemo"))
-        ->setToolTip(recording ? StopToolTip : RecordDemoToolTip);
 }
 
 void RecordingController::applyAlwaysOnTop(bool onTop)
@@ -333,100 +323,17 @@ void RecordingController::toggleDebugMode()
 
 void RecordingController::StopAfterComboBox_Click()
 {
-    if (m_stopAfterBusy)
-        return;
-    QComboBox &list = m_controls.stopAfterList;
-    SampleProcessor &processor = m_parts.processor;
-    const int index = list.currentIndex();
-    const qint32 newLimit = index < 0 ? 0 : list.itemData(index).toInt();
-    if (newLimit == processor.StopAfterLimit())
-        return;
-
-    if (processor.SampleCount() >= newLimit && IsRecording() && newLimit >= 1) {
-        const QString text =
-            QStringLiteral("The number of samples received has already past the limit you "
-                           "selected.  ") +
-            QStringLiteral("If you continue, recording will stop after the next sample.") +
-            QStringLiteral("\n\n") +
-            QStringLiteral("Cancel if you do not want to change the sample stop limit at this "
-                           "time.");
-        // The list keeps the new choice while the question is open; Cancel puts the old back.
-        m_stopAfterBusy = true;
-        m_parts.prompter.ask(QMessageBox::Warning, QStringLiteral("Change Sample Stop Limit"), text,
-                             QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel,
-                             [this, index, newLimit](QMessageBox::StandardButton answer) {
-                                 if (answer == QMessageBox::Ok) {
-                                     applyStopAfter(index, newLimit);
-                                 } else {
-                                     m_controls.stopAfterList.setCurrentIndex(
-                                         m_stopAfterPreviousIndex);
-                                 }
-                                 m_stopAfterBusy = false;
-                             });
-        return;
-    }
-    applyStopAfter(index, newLimit);
-}
-
-void RecordingController::applyStopAfter(int index, qint32 limit)
-{
-    SampleProcessor &processor = m_parts.processor;
-    processor.setStopAfterLimit(limit);
-    if (limit >= 1 && processor.SampleCount() <= limit)
-        m_controls.displayPeriodList.setCurrentIndex(index - 1);
-    m_stopAfterPreviousIndex = index;
+    m_stopAfter->StopAfterComboBox_Click();
 }
 
 void RecordingController::RefreshControlStates()
 {
-    const bool recording = IsRecording();
-    const bool logExists = QFileInfo(logPath()).isFile();
-    m_controls.window.setWindowTitle(recording ? AppTitle + QStringLiteral(" (recording)")
-                                               : AppTitle);
-
-    m_controls.comPortLabel.setEnabled(!recording);
-    m_controls.comPortList.setEnabled(!recording);
-
-    QCheckBox &deleteLog = m_controls.deleteLogBox;
-    deleteLog.setEnabled(!recording && logExists);
-    if (!deleteLog.isEnabled())
-        deleteLog.setChecked(false);
-
-    m_controls.logFileBox.setEnabled(!recording);
-    m_controls.fileOpenButton.setEnabled(!recording);
-
-    KeyedToolbar &toolbar = m_controls.logToolbar;
-    toolbar.button(QStringLiteral("LoadLog"))->setEnabled(logExists);
-    toolbar.button(QStringLiteral("ClearLog"))->setEnabled(!m_controls.logPane.isEmpty());
-    toolbar.button(QStringLiteral("Record"))->setEnabled(true);
-    toolbar.button(QStringLiteral("RecordDemo"))->setEnabled(true);
-    toolbar.button(QStringLiteral("DownloadHistory"))->setEnabled(!recording);
-    if (downloadOpen() || loadingLog()) {
-        for (const char *key : {"DownloadHistory", "LoadLog", "ClearLog", "Record", "RecordDemo"})
-            toolbar.button(QLatin1String(key))->setEnabled(false);
-    }
-    enableChartTestData();
-    m_parts.processor.UpdateSlider();
-}
-
-void RecordingController::enableChartTestData()
-{
-    ChartToolbar &chartToolbar = m_controls.chartToolbar;
-    const bool enabled = !IsRecording() && !loadingLog();
-    chartToolbar.setDemoButtonsVisible(m_showDemoControls);
-    chartToolbar.button(QStringLiteral("LoadGraphData"))->setEnabled(enabled);
-    chartToolbar.button(QStringLiteral("ClearGraphData"))->setEnabled(enabled);
+    m_states->refresh();
 }
 
 void RecordingController::ArrangeToolbars(bool showDemoControls)
 {
-    m_showDemoControls = showDemoControls;
-    KeyedToolbar &toolbar = m_controls.logToolbar;
-    for (const char *key : {"AlwaysOnTop", "LoadLogOnStartup", "FirstSeparator"})
-        toolbar.button(QLatin1String(key))->setVisible(true);
-    toolbar.button(QStringLiteral("Record"))->setVisible(!showDemoControls);
-    toolbar.button(QStringLiteral("RecordDemo"))->setVisible(showDemoControls);
-    enableChartTestData();
+    m_states->arrangeToolbars(showDemoControls);
 }
 
 } // namespace orvel

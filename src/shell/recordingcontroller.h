@@ -22,19 +22,22 @@ class QWidget;
 namespace orvel {
 
 class ChartToolbar;
+class ControlStates;
 class DownloadHistoryDialog;
 class KeyedToolbar;
 class LogFolder;
 class LogPaneView;
 class Notifier;
+class PortList;
 class Prompter;
 class SampleProcessor;
 class StatusPanels;
+class StopAfterChoice;
 
 /// Carries out the commands of the log toolbar and the keyboard shortcuts: it asks the questions
-/// (delete the log, start a demonstration, change the stop-after limit, debug mode) and drives the
-/// recording session, and keeps the controls' captions, images and enabled states in step with
-/// the session's state.
+/// (delete the log, start a demonstration, debug mode) and drives the recording session. The
+/// controls' captions, images and enabled states follow the session's state through its
+/// ControlStates; the stop-after list's choice is its StopAfterChoice.
 ///
 /// Every command goes through `LogToolbar_ButtonClick`, which reports a failure in a message box
 /// and always ends with `RefreshControlStates`. UI thread only.
@@ -52,7 +55,7 @@ public:
         KeyedToolbar &logToolbar;
         ChartToolbar &chartToolbar;
         QLabel &comPortLabel;
-        QComboBox &comPortList;
+        PortList &portList;
         QComboBox &stopAfterList;
         QComboBox &displayPeriodList;
         QLineEdit &logFileBox;
@@ -93,9 +96,7 @@ public:
     bool IsRecording() const { return m_parts.session.isRecording(); }
     bool IsDemo() const { return m_parts.session.isDemo(); }
     bool DebugMode() const { return m_debugMode; }
-    bool ShowDemoControls() const { return m_showDemoControls; }
-    bool StopAfterBusy() const { return m_stopAfterBusy; }
-    int StopAfterPreviousIndex() const { return m_stopAfterPreviousIndex; }
+    bool ShowDemoControls() const;
     /// Port number of the selected port list entry, or 0 when nothing is selected.
     int selectedPortNumber() const;
 
@@ -107,7 +108,7 @@ public:
     /// unless a handler replaces it.
     void setLoadLogHandler(std::function<void()> handler) { m_loadLog = std::move(handler); }
     /// Tells whether a log is still being loaded; meanwhile the conflicting commands stay disabled.
-    void setLoadLogBusy(std::function<bool()> busy) { m_loadLogBusy = std::move(busy); }
+    void setLoadLogBusy(std::function<bool()> busy);
     void setDownloadHistoryHandler(std::function<void()> handler)
     {
         m_downloadHistory = std::move(handler);
@@ -119,23 +120,18 @@ private:
     void startRecording(bool demo, bool deleteLog);
     void recordDemo();
     void downloadHistory();
-    void applyStopAfter(int index, qint32 limit);
     void sessionStateChanged(RecordingSession::State state);
-    void showRecordButtons(bool recording);
     void toggleDebugMode();
     void applyAlwaysOnTop(bool onTop);
-    void enableChartTestData();
-    bool loadingLog() const { return m_loadLogBusy && m_loadLogBusy(); }
+    bool loadingLog() const;
     QString logPath() const;
 
     Controls m_controls;
     Parts m_parts;
     bool m_debugMode = false;
-    bool m_showDemoControls = false;
-    bool m_stopAfterBusy = false;
-    int m_stopAfterPreviousIndex = 0;
+    ControlStates *m_states = nullptr;
+    StopAfterChoice *m_stopAfter = nullptr;
     std::function<void()> m_loadLog;
-    std::function<bool()> m_loadLogBusy;
     std::function<void()> m_downloadHistory;
     QPointer<DownloadHistoryDialog> m_download;
 };

@@ -4,7 +4,7 @@
 #include "charting/chartcontrol.h"
 
 #include "charting/barplottable.h"
-#include "charting/categorylabelpicker.h"
+#include "charting/chartaxes.h"
 #include "charting/chartdatamodel.h"
 #include "charting/chartexport.h"
 #include "charting/chartlook.h"
@@ -17,17 +17,10 @@
 #include <qcustomplot.h>
 
 #include <QMenu>
-#include <QTimer>
-#include <QToolTip>
-
-#include <cmath>
-#include <limits>
 
 namespace orvel {
 
 namespace {
-/// Rows at least this wide get a grid line each; narrower ones only where they are labelled.
-constexpr double GridRowPixels = 6;
 bool validSeries(qint32 series)
 {
     return series == LargeSeries || series == SmallSeries;
@@ -49,10 +42,10 @@ ChartControl::ChartControl(ChartDataModel &model, QWidget *parent)
     // The grid always has the two series columns; a chart reset keeps them.
     if (m_model.columnCount() < 2)
         m_model.setColumnCount(2);
+    m_pacer = new RedrawPacer(this, [this] { redraw(); });
     buildPlot();
-    connect(&FrameClock::instance(), &FrameClock::frameEnded, this, &ChartControl::frameEnded);
-    m_export->setBeforeRender([this] { catchUp(); });
-    connect(&m_model, &ChartDataModel::changed, this, &ChartControl::modelChanged);
+    m_export->setBeforeRender([this] { m_pacer->catchUp(); });
+    connect(&m_model, &ChartDataModel::changed, m_pacer, &RedrawPacer::changed);
     redraw();
 }
 
@@ -70,12 +63,6 @@ void ChartControl::buildPlot()
 
     QCPAxis *x = m_plot->xAxis;
     QCPAxis *y = m_plot->yAxis;
-    m_ticker = QSharedPointer<QCPAxisTickerText>::create();
-    x->setTicker(m_ticker);
-    y->setNumberFormat(QStringLiteral("f"));
-    y->setNumberPrecision(0);
-    y->setRange(0, 10);
-
     // Bars first, so the line of the combination types is drawn over them.
     m_bars = new BarPlottable(x, y);
     m_bars->setSeriesValues(&m_values[0], &m_values[1]);
@@ -90,25 +77,15 @@ void ChartControl::buildPlot()
     }
     m_statLines = std::make_unique<StatisticLines>(m_plot);
     m_look = std::make_unique<ChartLook>(m_plot, *m_statLines, *m_bars, m_legendEntries);
+    m_axes = std::make_unique<ChartAxes>(m_plot, m_model);
 
-    const QFontMetrics metrics(x->tickLabelFont());
-    m_labelPixels = std::max(metrics.horizontalAdvance(QStringLiteral("00:00")),
-                             metrics.horizontalAdvance(QStringLiteral("28/12/2026"))) +
-                    14;
-
-    m_plot->setMouseTracking(true);
-    connect(m_plot, &QCustomPlot::mouseMove, this, &ChartControl::showPointTip);
+    m_pointTip = new PointTip(m_plot, m_model, this);
     m_export = new ChartExport(m_plot, this);
     m_plot->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_plot, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
         QMenu *menu = m_export->createContextMenu(this);
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->popup(m_plot->mapToGlobal(at));
-    });
-    // The row labels shown depend on the plot's width; every change of the model redraws them.
-    connect(m_plot, &QCustomPlot::beforeReplot, this, [this] {
-        if (plotPixelsPerRow() != m_labelsPixelsPerRow)
-            updateCategoryAxis();
     });
     applyLook();
 }
@@ -134,49 +111,10 @@ void ChartControl::changeEvent(QEvent *event)
     }
 }
 
-bool ChartControl::onScreen() const
-{
-    return isVisible() && !window()->isMinimized();
-}
-
-void ChartControl::modelChanged()
-{
-    m_redrawPending = true;
-    if (onScreen() && !FrameClock::instance().inFrame())
-        redraw();
-}
-
-void ChartControl::frameEnded()
-{
-    if (m_redrawPending && onScreen())
-        redraw();
-}
-
-void ChartControl::catchUp() const
-{
-    if (m_redrawPending)
-        const_cast<ChartControl *>(this)->redraw();
-}
-
 void ChartControl::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    // A minimised window stays visible to Qt: its restore is seen on the window itself.
-    if (window() != m_watchedWindow) {
-        if (m_watchedWindow)
-            m_watchedWindow->removeEventFilter(this);
-        m_watchedWindow = window();
-        if (m_watchedWindow != this)
-            m_watchedWindow->installEventFilter(this);
-    }
-    frameEnded();
-}
-
-bool ChartControl::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_watchedWindow && event->type() == QEvent::WindowStateChange)
-        QTimer::singleShot(0, this, &ChartControl::frameEnded);
-    return QWidget::eventFilter(watched, event);
+    m_pacer->shown();
 }
 
 QSize ChartControl::sizeHint() const
@@ -256,37 +194,37 @@ std::array<bool, 2> ChartControl::statSeriesShown() const
 
 bool ChartControl::statLineShown(qint32 series, Statistic statistic) const
 {
-    catchUp();
+    m_pacer->catchUp();
     return m_statLines->isShown(series, statistic, statSeriesShown());
 }
 
 std::optional<double> ChartControl::statisticValue(qint32 series, Statistic statistic) const
 {
-    catchUp();
+    m_pacer->catchUp();
     return m_statLines->value(series, statistic);
 }
 
 qint32 ChartControl::drawnPointCount(qint32 series) const
 {
-    catchUp();
+    m_pacer->catchUp();
     return validSeries(series) ? m_drawnPoints[size_t(series - 1)] : 0;
 }
 
 std::vector<std::pair<qint32, QString>> ChartControl::shownCategoryLabels() const
 {
-    catchUp();
-    return m_shownLabels;
+    m_pacer->catchUp();
+    return m_axes->shownLabels();
 }
 
 double ChartControl::depthPixels() const
 {
-    catchUp();
+    m_pacer->catchUp();
     return m_bars->lastDepth();
 }
 
 QPointF ChartControl::depthDirection() const
 {
-    catchUp();
+    m_pacer->catchUp();
     return m_bars->depthDirection();
 }
 
@@ -308,11 +246,10 @@ void ChartControl::readModel()
 void ChartControl::redraw()
 {
     ++m_redraws;
-    m_redrawPending = false;
-    FrameClock::instance().startFrame();
+    m_pacer->redrawStarted();
     readModel();
 
-    const double pixelsPerRow = plotPixelsPerRow();
+    const double pixelsPerRow = m_axes->plotPixelsPerRow();
     const bool dense = pixelsPerRow < 1;
     const ChartPlan plan = ChartPlan::make(m_type, m_stacking, m_projection, m_excluded, dense);
     // Dense lines are one pixel wide and not smoothed: those not blended into pixel columns
@@ -362,86 +299,15 @@ void ChartControl::redraw()
             m_excluded[size_t(series - 1)] ? 0 : m_statLines->count(series);
     }
 
-    m_plot->xAxis->setLabel(m_model.categoryAxisTitle());
-    m_plot->yAxis->setLabel(m_model.valueAxisTitle());
-    const qint32 rows = std::max(m_model.rowCount(), 1);
-    m_plot->xAxis->setRange(0.5, rows + 0.5);
-    m_plot->xAxis->setBasePen(m_model.categoryAxisPen() == ChartDataModel::PenStyle::Solid
-                                  ? m_plot->yAxis->basePen()
-                                  : QPen(Qt::NoPen));
-    m_plot->xAxis->grid()->setVisible(m_model.categoryMajorGridPen() ==
-                                      ChartDataModel::PenStyle::Solid);
-    m_plot->xAxis->grid()->setSubGridVisible(m_model.categoryMinorGridPen() ==
-                                             ChartDataModel::PenStyle::Solid);
-    updateValueRange(plan.valuesStacked);
-    updateCategoryAxis();
+    m_axes->update(m_values, m_excluded, plan.valuesStacked,
+                   {m_statLines->value(LargeSeries, Statistic::Maximum).value_or(0),
+                    m_statLines->value(SmallSeries, Statistic::Maximum).value_or(0)});
     m_statLines->update(statSeriesShown(), locale());
     updateLegend(plan.legendFilled);
     // On screen the plot is rendered now, so that it reaches the screen in the same paint as
     // the counts and the log pane that changed with it; redraws are paced per frame already.
-    m_plot->replot(onScreen() ? QCustomPlot::rpQueuedRefresh : QCustomPlot::rpQueuedReplot);
-}
-
-void ChartControl::updateValueRange(bool stacked)
-{
-    double top = 0;
-    if (stacked) {
-        const std::vector<double> &large = values(LargeSeries);
-        const std::vector<double> &small = values(SmallSeries);
-        for (size_t i = 0; i < large.size(); ++i) {
-            const double l = m_excluded[0] || std::isnan(large[i]) ? 0 : large[i];
-            const double s = m_excluded[1] || std::isnan(small[i]) ? 0 : small[i];
-            top = std::max(top, l + s);
-        }
-    } else {
-        // The highest point of either series, as readModel() found it.
-        for (qint32 series : {LargeSeries, SmallSeries}) {
-            if (!m_excluded[size_t(series - 1)])
-                top = std::max(top, m_statLines->value(series, Statistic::Maximum).value_or(0));
-        }
-    }
-    // Room above the highest point for the depth of the 3D types and the statistic labels.
-    m_plot->yAxis->setRange(0, top > 0 ? top * 1.12 : 10);
-}
-
-double ChartControl::plotPixelsPerRow() const
-{
-    // The axis rect as the next layout will make it: the plot's size with the last margins.
-    const QMargins margins = m_plot->axisRect()->margins();
-    const double width =
-        std::max(40, m_plot->viewport().width() - margins.left() - margins.right());
-    return width / std::max(m_model.rowCount(), 1);
-}
-
-void ChartControl::updateCategoryAxis()
-{
-    const double pixelsPerRow = plotPixelsPerRow();
-    m_labelsPixelsPerRow = pixelsPerRow;
-    const auto ticks = CategoryLabelPicker::pick(m_model, pixelsPerRow, m_labelPixels);
-    QVector<double> positions;
-    QVector<QString> labels;
-    positions.reserve(qsizetype(ticks.size()));
-    labels.reserve(qsizetype(ticks.size()));
-    m_shownLabels.clear();
-    // Wide rows get a tick, and so a grid line, each; the labels go on the rows picked.
-    const bool everyRow = pixelsPerRow >= GridRowPixels;
-    qint32 next = 1;
-    const auto unlabelledUpTo = [&](qint32 row) {
-        for (; everyRow && next < row; ++next) {
-            positions.append(next);
-            labels.append(QString());
-        }
-        next = std::max(next, row + 1);
-    };
-    for (const CategoryLabelPicker::Tick &tick : ticks) {
-        unlabelledUpTo(tick.row);
-        positions.append(tick.row);
-        labels.append(tick.text);
-        m_shownLabels.emplace_back(tick.row, tick.text);
-    }
-    unlabelledUpTo(m_model.rowCount() + 1);
-    m_ticker->setTicks(positions, labels);
-    m_ticker->setSubTickCount(0);
+    m_plot->replot(m_pacer->onScreen() ? QCustomPlot::rpQueuedRefresh
+                                       : QCustomPlot::rpQueuedReplot);
 }
 
 void ChartControl::updateLegend(bool filled)
@@ -455,37 +321,6 @@ void ChartControl::updateLegend(bool filled)
         if (!m_excluded[size_t(series - 1)])
             entry->addToLegend();
     }
-}
-
-QString ChartControl::pointDescription(qint32 row) const
-{
-    if (row < 1 || row > m_model.rowCount())
-        return {};
-    const std::optional<double> large = m_model.value(row, LargeSeries);
-    const std::optional<double> small = m_model.value(row, SmallSeries);
-    if (!large && !small)
-        return {};
-    const QString caption = m_rowCaption
-                                ? m_rowCaption(row)
-                                : QStringLiteral("Row %1 (%2)").arg(row).arg(m_model.rowLabel(row));
-    const auto count = [this](const std::optional<double> &value) {
-        return value ? locale().toString(qRound64(*value)) : QStringLiteral("-");
-    };
-    return caption + QLatin1Char('\n') + m_model.columnLabel(LargeSeries) + QStringLiteral(": ") +
-           count(large) + QLatin1Char('\n') + m_model.columnLabel(SmallSeries) +
-           QStringLiteral(": ") + count(small);
-}
-
-void ChartControl::showPointTip(QMouseEvent *event)
-{
-    const QPoint at = event->position().toPoint();
-    QString text;
-    if (m_plot->axisRect()->rect().contains(at))
-        text = pointDescription(qint32(std::lround(m_plot->xAxis->pixelToCoord(at.x()))));
-    if (text.isEmpty())
-        QToolTip::hideText();
-    else
-        QToolTip::showText(event->globalPosition().toPoint(), text, m_plot);
 }
 
 } // namespace orvel

@@ -5,17 +5,17 @@
 
 #include "charting/chartexport.h"
 #include "charting/charttypes.h"
+#include "charting/pointtip.h"
+#include "charting/redrawpacer.h"
 #include "common/frameclock.h"
 
 #include <QWidget>
 
 #include <array>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
-class QCPAxisTickerText;
 class QCPGraph;
 class QCustomPlot;
 class QMenu;
@@ -23,6 +23,7 @@ class QMenu;
 namespace orvel {
 
 class BarPlottable;
+class ChartAxes;
 class DenseGraph;
 class ChartDataModel;
 class ChartLook;
@@ -38,18 +39,19 @@ class StatisticLines;
 /// chart is not touched, and switching it on redraws once. However often the model changes, the
 /// chart is redrawn at most once per screen frame: a change after a quiet frame at once, later
 /// ones of the same frame together at its end; not at all while the chart is hidden or its
-/// window minimised (it catches up when shown). What the chart tells (its statistics, labels,
-/// point counts, tooltips, copies) is always that of the model's latest state. Row labels are thinned so they never
-/// overlap. The context menu copies the chart to the clipboard or saves it as PNG, JPEG or PDF;
-/// hovering a point shows its sample, time and both counts. UI thread only.
+/// window minimised (it catches up when shown; see RedrawPacer). What the chart tells (its
+/// statistics, labels, point counts, tooltips, copies) is always that of the model's latest
+/// state. Row labels are thinned so they never overlap (ChartAxes). The context menu copies the
+/// chart to the clipboard or saves it as PNG, JPEG or PDF; hovering a point shows its sample,
+/// time and both counts (PointTip). UI thread only.
 class ChartControl : public QWidget
 {
     Q_OBJECT
 public:
     /// Asks for the file to save the chart in; returns the empty text when cancelled.
     using SaveFileChooser = ChartExport::SaveFileChooser;
-    /// The first line of a point's tooltip for a row, e.g. "Sample 1,234 (12/5/2026 - 07:50)".
-    using RowCaption = std::function<QString(qint32 row)>;
+    /// The first line of a point's tooltip for a row (see PointTip).
+    using RowCaption = PointTip::RowCaption;
 
     /// The model must outlive the chart; it gets the two series columns when it has fewer.
     explicit ChartControl(ChartDataModel &model, QWidget *parent = nullptr);
@@ -82,13 +84,13 @@ public:
     /// Reads the model again and schedules a repaint.
     void redraw();
     /// Whether a change of the model waits for the end of the frame or for the chart to be shown.
-    bool redrawPending() const { return m_redrawPending; }
+    bool redrawPending() const { return m_pacer->isPending(); }
     /// Redraws and paints at once (for benchmarks and screenshots).
     void redrawNow();
     /// Number of redraw() runs so far.
     quint64 redrawCount() const
     {
-        catchUp();
+        m_pacer->catchUp();
         return m_redraws;
     }
     /// Points of `series` handed to the plot by the last redraw (0 when not drawn).
@@ -100,8 +102,8 @@ public:
     QPointF depthDirection() const;
 
     /// The tooltip text of a row: caption, time label and both counts; empty for an empty row.
-    QString pointDescription(qint32 row) const;
-    void setRowCaption(RowCaption caption) { m_rowCaption = std::move(caption); }
+    QString pointDescription(qint32 row) const { return m_pointTip->description(row); }
+    void setRowCaption(RowCaption caption) { m_pointTip->setRowCaption(std::move(caption)); }
 
     /// Copying and saving the chart (see ChartExport); the context menu uses it too.
     ChartExport *chartExport() const { return m_export; }
@@ -123,7 +125,7 @@ public:
     /// The plot, up to date with the model.
     QCustomPlot *plot() const
     {
-        catchUp();
+        m_pacer->catchUp();
         return m_plot;
     }
 
@@ -138,24 +140,13 @@ protected:
     void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    /// The model changed: redraw now, at the end of the frame, or once shown.
-    void modelChanged();
-    void frameEnded();
-    bool onScreen() const;
-    /// Runs a redraw that waits, so that what the chart tells is up to date.
-    void catchUp() const;
     void buildPlot();
     void applyLook();
     QColor seriesColor(qint32 series) const;
     void readModel();
-    double plotPixelsPerRow() const;
-    void updateCategoryAxis();
-    void updateValueRange(bool stacked);
     void updateLegend(bool filled);
-    void showPointTip(QMouseEvent *event);
     /// Per series - 1: whether the chart type and the exclusions let its statistic lines show.
     std::array<bool, 2> statSeriesShown() const;
     std::vector<double> &values(qint32 series) { return m_values[size_t(series - 1)]; }
@@ -167,7 +158,8 @@ private:
     BarPlottable *m_bars = nullptr;
     std::unique_ptr<StatisticLines> m_statLines;
     std::unique_ptr<ChartLook> m_look;
-    QSharedPointer<QCPAxisTickerText> m_ticker;
+    std::unique_ptr<ChartAxes> m_axes;
+    RedrawPacer *m_pacer = nullptr;
 
     ChartType m_type = ChartType::Line;
     bool m_stacking = false;
@@ -177,15 +169,9 @@ private:
 
     std::array<std::vector<double>, 2> m_values;
     std::array<qint32, 2> m_drawnPoints{};
-    std::vector<std::pair<qint32, QString>> m_shownLabels;
     quint64 m_redraws = 0;
-    bool m_redrawPending = false;
-    QWidget *m_watchedWindow = nullptr;
-    double m_labelPixels = 0;
-    /// Plot pixels per row the shown labels were picked for.
-    double m_labelsPixelsPerRow = -1;
 
-    RowCaption m_rowCaption;
+    PointTip *m_pointTip = nullptr;
     ChartExport *m_export = nullptr;
 };
 

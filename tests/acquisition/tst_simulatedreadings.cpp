@@ -6,7 +6,6 @@
 #include "countersimulator.h"
 #include "testsupport.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -88,11 +87,9 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        QFile file(dir.filePath(QStringLiteral("readings.txt")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("1,2\n3,4\r\n\n5,6");
-        file.close();
-        QVERIFY(m_simulator->loadStreamFile(file.fileName()));
+        const QString path = dir.filePath(QStringLiteral("readings.txt"));
+        QVERIFY(test::writeFile(path, "1,2\n3,4\r\n\n5,6"));
+        QVERIFY(m_simulator->loadStreamFile(path));
         QVERIFY(!m_simulator->loadStreamFile(dir.filePath(QStringLiteral("missing.txt"))));
 
         QSignalSpy finished(m_simulator.get(), &CounterSimulator::streamFinished);

@@ -3,7 +3,7 @@
 
 #include "testbroker.h"
 
-#include <QFile>
+#include "testsupport.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -36,18 +36,15 @@ int freePort()
 TestBroker::TestBroker()
     : m_port(freePort())
 {
-    QFile config(m_dir.filePath(QStringLiteral("mosquitto.conf")));
-    if (config.open(QIODevice::WriteOnly)) {
-        config.write(
-            QStringLiteral(
-                "listener %1 127.0.0.1\n"
-                "allow_anonymous true\n"
-                "persistence false\n"
-                "log_dest stderr\n"
-                "log_type error\nlog_type warning\nlog_type notice\nlog_type information\n")
-                .arg(m_port)
-                .toUtf8());
-    }
+    orvel::test::writeFile(
+        m_dir.filePath(QStringLiteral("mosquitto.conf")),
+        QStringLiteral("listener %1 127.0.0.1\n"
+                       "allow_anonymous true\n"
+                       "persistence false\n"
+                       "log_dest stderr\n"
+                       "log_type error\nlog_type warning\nlog_type notice\nlog_type information\n")
+            .arg(m_port)
+            .toUtf8());
     m_process.setProcessChannelMode(QProcess::MergedChannels);
 }
 

@@ -292,9 +292,7 @@ private Q_SLOTS:
         QFETCH(int, exitCode);
         QFETCH(QString, message);
         const QByteArray old = "Small\tLarge\tDate/Time\r\n1200\t300\t5 Dec 2026 07:50:20\r\n";
-        QFile file(m_log);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
-        file.close();
+        QVERIFY(test::writeFile(m_log, old));
         LogLock lock;
         QVERIFY(!locked || lock.acquire(m_log));
 

@@ -266,9 +266,7 @@ private Q_SLOTS:
             otherUnit->sendRaw("40,4\r\n");
             QTRY_COMPARE(first->processor.SampleCount(), 1);
         } else {
-            QFile old(logPath());
-            QVERIFY(old.open(QIODevice::WriteOnly));
-            old.write("old rows\r\n");
+            QVERIFY(test::writeFile(logPath(), "old rows\r\n"));
         }
         const QByteArray before = logBytes();
 

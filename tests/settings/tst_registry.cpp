@@ -9,7 +9,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSysInfo>
@@ -36,13 +35,7 @@ const QString IoError =
     QStringLiteral("An I/O operation initiated by the registry failed unrecoverably.");
 
 using test::fileBytes;
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
+using test::writeFile;
 
 using Call = std::function<void(RegObject &)>;
 

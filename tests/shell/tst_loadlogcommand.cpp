@@ -335,8 +335,7 @@ private:
     QString writeLog(const QByteArray &content)
     {
         const QString path = m_fixture->dir.filePath(QStringLiteral("loaded.txt"));
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) < 0)
+        if (!test::writeFile(path, content))
             return QString();
         window().LogFileTextBox()->setText(path);
         return path;

@@ -133,9 +133,8 @@ private Q_SLOTS:
         QCOMPARE(m_fixture->prompter.texts.size(), 1);
         pressCtrl(window().LogRichTextBox(), Qt::Key_S);
 
-        QFile capture(m_fixture->dir.filePath(QStringLiteral("Orvel Logs/~DebugLog.txt")));
-        QVERIFY(capture.open(QIODevice::ReadOnly));
-        QCOMPARE(capture.readAll(), raw);
+        const QString capture = m_fixture->dir.filePath(QStringLiteral("Orvel Logs/~DebugLog.txt"));
+        QCOMPARE(test::fileBytes(capture), raw);
 
         pressCtrl(window().LogRichTextBox(), Qt::Key_D, Qt::AltModifier);
         QVERIFY(!window().controller().DebugMode());
@@ -154,11 +153,7 @@ private Q_SLOTS:
     void deleteLogQuestion()
     {
         QFETCH(QMessageBox::StandardButton, answer);
-        {
-            QFile old(m_fixture->logPath());
-            QVERIFY(old.open(QIODevice::WriteOnly));
-            old.write("old data\r\n");
-        }
+        QVERIFY(test::writeFile(m_fixture->logPath(), "old data\r\n"));
         window().LogRichTextBox()->appendLogText(QStringLiteral("old data\r\n"));
         window().controller().RefreshControlStates();
         QVERIFY(window().DeleteLogCheckBox()->isEnabled());

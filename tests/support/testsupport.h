@@ -25,6 +25,9 @@ PortMap portMapWith(const QMap<int, QString> &devices);
 /// The bytes of a file; empty when it cannot be read.
 QByteArray fileBytes(const QString &path);
 
+/// Writes `bytes` as the whole file at `path`, creating its folder first; false when it cannot.
+bool writeFile(const QString &path, const QByteArray &bytes);
+
 /// A device path that certainly does not exist.
 QString absentDevicePath();
 

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QPainter>
 #include <QPalette>
@@ -57,6 +58,19 @@ public:
         update();
     }
 
+    /// The width of the text in `font`, measured once for each text and font.
+    qreal textAdvance(const QFont &font) const
+    {
+        const QString current = text();
+        if (!m_measured || m_measuredText != current || m_measuredFont != font) {
+            m_measuredText = current;
+            m_measuredFont = font;
+            m_advance = QFontMetricsF(font).horizontalAdvance(current);
+            m_measured = true;
+        }
+        return m_advance;
+    }
+
     QString shownText() const
     {
         return fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
@@ -81,6 +95,10 @@ protected:
 
 private:
     const QPixmap *m_frame = nullptr;
+    mutable QString m_measuredText;
+    mutable QFont m_measuredFont;
+    mutable qreal m_advance = 0;
+    mutable bool m_measured = false;
 };
 
 PanelLabel *asPanel(QLabel *label)
@@ -178,23 +196,40 @@ void StatusPanels::arrange()
     if (m_arranging)
         return;
     m_arranging = true;
-    const QFontMetrics metrics = m_row->fontMetrics();
-    const double dotsPerMm = m_row->logicalDpiX() / 25.4;
+    const QFont &font = m_row->font();
+    const int dpi = m_row->logicalDpiX();
+    const double dotsPerMm = dpi / 25.4;
     const int count = int(m_panels.size());
     std::vector<int> content(std::size_t(count), 0);
-    std::vector<int> widths(std::size_t(count), 0);
+    // What the placement depends on: the row's size and resolution, each panel's content
+    // width (-1 while hidden). Unchanged, the panels stay where they are.
+    std::vector<int> placedFor{m_row->width(), m_row->height(), dpi};
     int shown = 0;
     for (int i = 0; i < count; ++i) {
         const QLabel *label = m_panels[i];
-        if (label->isHidden())
+        if (label->isHidden()) {
+            placedFor.push_back(-1);
             continue;
+        }
         ++shown;
-        const QString text = label->text();
+        // Widths as QFontMetrics::horizontalAdvance rounds them; each text measured once.
         content[std::size_t(i)] =
             i == Animations ? FrameWidth + 2
-                            : (text.isEmpty() ? 0 : metrics.horizontalAdvance(text) + TextPadding);
-        widths[std::size_t(i)] =
-            std::max(content[std::size_t(i)], int(Widths[i] / 100.0 * dotsPerMm));
+            : label->text().isEmpty()
+                ? 0
+                : qRound(asPanel(const_cast<QLabel *>(label))->textAdvance(font)) + TextPadding;
+        placedFor.push_back(content[std::size_t(i)]);
+    }
+    if (placedFor == m_placedFor) {
+        m_arranging = false;
+        return;
+    }
+    m_placedFor = std::move(placedFor);
+    std::vector<int> widths(std::size_t(count), 0);
+    for (int i = 0; i < count; ++i) {
+        if (!m_panels[i]->isHidden())
+            widths[std::size_t(i)] =
+                std::max(content[std::size_t(i)], int(Widths[i] / 100.0 * dotsPerMm));
     }
     int excess =
         std::accumulate(widths.begin(), widths.end(), 0) + Spacing * (shown - 1) - m_row->width();

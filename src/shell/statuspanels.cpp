@@ -71,9 +71,25 @@ public:
         return m_advance;
     }
 
+    /// The text elided to the panel's width, kept for its text, width and font. A text that
+    /// fits (its measured width, as eliding measures it) is shown as it is without eliding.
     QString shownText() const
     {
-        return fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
+        const QString current = text();
+        const int width = contentsRect().width();
+        const QFont &currentFont = font();
+        if (m_elided && m_elidedWidth == width && m_elidedFrom == current &&
+            m_elidedFont == currentFont)
+            return m_shown;
+        // A text with variants (separated by U+009C) is left to eliding, which picks one.
+        const bool fits = current.size() <= 1 ||
+                          (!current.contains(QChar(0x9c)) && textAdvance(currentFont) <= width);
+        m_shown = fits ? current : fontMetrics().elidedText(current, Qt::ElideRight, width);
+        m_elidedFrom = current;
+        m_elidedWidth = width;
+        m_elidedFont = currentFont;
+        m_elided = true;
+        return m_shown;
     }
 
 protected:
@@ -89,8 +105,11 @@ protected:
                                *m_frame);
             return;
         }
+        const QString shown = shownText();
+        if (shown.isEmpty())
+            return; // an empty panel (the indicator between frames) shows its background
         painter.setPen(palette().color(foregroundRole()));
-        painter.drawText(area, int(alignment()), shownText());
+        painter.drawText(area, int(alignment()), shown);
     }
 
 private:
@@ -99,6 +118,11 @@ private:
     mutable QFont m_measuredFont;
     mutable qreal m_advance = 0;
     mutable bool m_measured = false;
+    mutable QString m_elidedFrom;
+    mutable QFont m_elidedFont;
+    mutable QString m_shown;
+    mutable int m_elidedWidth = 0;
+    mutable bool m_elided = false;
 };
 
 PanelLabel *asPanel(QLabel *label)

@@ -3,16 +3,20 @@
 
 #include "widgets/logpaneview.h"
 
+#include "widgets/steadyscrollbar.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace orvel {
 
@@ -40,6 +44,8 @@ LogPaneView::LogPaneView(QWidget *parent)
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
+    // Following a long log, the handle stays put: the bar is not painted for every row.
+    setVerticalScrollBar(new SteadyScrollBar(Qt::Vertical, this));
     horizontalScrollBar()->setSingleStep(cellWidth());
     m_pacer = new PaintPacer({viewport(), verticalScrollBar(), horizontalScrollBar()}, this);
     updateScrollBars();
@@ -58,6 +64,8 @@ int LogPaneView::cellWidth() const
 void LogPaneView::appendLogText(const QString &text)
 {
     const bool follow = caretAtEnd();
+    // The text changes from the line the new text joins on; the lines above stay as they are.
+    const qsizetype changedFrom = lineOf(m_index.size());
     if (!m_index.append(text))
         return;
     // The horizontal bar changes only with a wider line (or a caret brought back from the
@@ -73,9 +81,15 @@ void LogPaneView::appendLogText(const QString &text)
     updateScrollBars();
     if (follow) {
         m_caret = m_anchor = m_index.size();
-        scrollToEnd();
+        scrollToEnd(); // moves the lines on screen up (see scrollContentsBy)
     }
-    viewport()->update();
+    // What is new: the lines from the one joined on (the caret's old and new lines when it
+    // follows), down to the bottom of the view.
+    const int top = int(std::clamp<qsizetype>(changedFrom - firstVisibleLine(), 0,
+                                              viewport()->height() / lineHeight() + 1)) *
+                    lineHeight();
+    if (top < viewport()->height())
+        viewport()->update(0, top, viewport()->width(), viewport()->height() - top);
     Q_EMIT textChanged();
 }
 
@@ -207,7 +221,7 @@ void LogPaneView::ensureCaretVisible()
         bar->setValue(x + 2 * Margin - viewport()->width());
 }
 
-void LogPaneView::paintEvent(QPaintEvent *)
+void LogPaneView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
     const QFontMetrics metrics = fontMetrics();
@@ -216,6 +230,10 @@ void LogPaneView::paintEvent(QPaintEvent *)
     const int left = Margin - horizontalScrollBar()->value();
     const qsizetype first = firstVisibleLine();
     const qsizetype last = std::min(lineCount(), first + viewport()->height() / height + 2);
+    // Only the lines the paint asks for are drawn (after a scroll, those that came into view).
+    const QRect area = event->rect();
+    const qsizetype paintFrom = std::max(first, first + std::max(0, area.top()) / height);
+    const qsizetype paintTo = std::min(last, first + std::max(0, area.bottom()) / height + 1);
     const qsizetype selectionStart = std::min(m_caret, m_anchor);
     const qsizetype selectionEnd = std::max(m_caret, m_anchor);
     const QPalette &colours = palette();
@@ -228,7 +246,7 @@ void LogPaneView::paintEvent(QPaintEvent *)
                              .arg(colours.color(QPalette::Text).rgba())
                              .arg(colours.color(QPalette::Base).rgba()));
     const QSize lineSize(viewport()->width(), height);
-    for (qsizetype line = first; line < last; ++line) {
+    for (qsizetype line = paintFrom; line < paintTo; ++line) {
         const int top = int(line - first) * height;
         const qsizetype start = lineStart(line);
         const qsizetype end = lineEnd(line);
@@ -278,7 +296,7 @@ void LogPaneView::paintEvent(QPaintEvent *)
     m_lineImages.keepOnly(first, last);
 
     const qsizetype caretLine = lineOf(m_caret);
-    if (hasFocus() && caretLine >= first && caretLine < last) {
+    if (hasFocus() && caretLine >= paintFrom && caretLine < paintTo) {
         const int x = left + cellOf(m_caret) * width;
         const int top = int(caretLine - first) * height;
         painter.setPen(colours.color(QPalette::Text));
@@ -295,9 +313,15 @@ void LogPaneView::resizeEvent(QResizeEvent *event)
         verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
-void LogPaneView::scrollContentsBy(int, int)
+void LogPaneView::scrollContentsBy(int dx, int dy)
 {
-    viewport()->update();
+    // The lines on screen move with the view: their pixels are moved (dy counts lines, dx
+    // pixels), and only what comes into view is painted.
+    const int down = dy * lineHeight();
+    if (std::abs(dx) < viewport()->width() && std::abs(down) < viewport()->height())
+        viewport()->scroll(dx, down);
+    else
+        viewport()->update();
 }
 
 void LogPaneView::keyPressEvent(QKeyEvent *event)

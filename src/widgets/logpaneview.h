@@ -18,8 +18,9 @@ namespace orvel {
 /// at the end; otherwise the reader's place (caret and scroll position) is kept.
 ///
 /// Built for logs of years: the text and its line index are a LogTextIndex, and only the lines on
-/// screen are laid out and painted. However fast rows arrive, the view is painted at most once
-/// per screen frame, showing the latest rows; the text and the scroll bars follow every row.
+/// screen are laid out and painted: a row that moves the view moves the lines already on screen
+/// and paints only what is new. However fast rows arrive, the view is painted at most once per
+/// screen frame, showing the latest rows; the text and the scroll bars follow every row.
 /// Positions are offsets into toPlainText(). UI thread only.
 class LogPaneView : public QAbstractScrollArea, public LogPane
 {

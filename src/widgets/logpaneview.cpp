@@ -3,8 +3,6 @@
 
 #include "widgets/logpaneview.h"
 
-#include "widgets/steadyscrollbar.h"
-
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -45,7 +43,8 @@ LogPaneView::LogPaneView(QWidget *parent)
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
     // Following a long log, the handle stays put: the bar is not painted for every row.
-    setVerticalScrollBar(new SteadyScrollBar(Qt::Vertical, this));
+    m_verticalBar = new SteadyScrollBar(Qt::Vertical, this);
+    setVerticalScrollBar(m_verticalBar);
     horizontalScrollBar()->setSingleStep(cellWidth());
     m_pacer = new PaintPacer({viewport(), verticalScrollBar(), horizontalScrollBar()}, this);
     updateScrollBars();
@@ -78,11 +77,14 @@ void LogPaneView::appendLogText(const QString &text)
         m_pacer->aboutToChange();
     else
         m_pacer->aboutToChange({viewport(), verticalScrollBar()});
+    // The vertical bar is painted once for its range and value together, if they move it.
+    m_verticalBar->gatherChanges(true);
     updateScrollBars();
     if (follow) {
         m_caret = m_anchor = m_index.size();
         scrollToEnd(); // moves the lines on screen up (see scrollContentsBy)
     }
+    m_verticalBar->gatherChanges(false);
     // What is new: the lines from the one joined on (the caret's old and new lines when it
     // follows), down to the bottom of the view.
     const int top = int(std::clamp<qsizetype>(changedFrom - firstVisibleLine(), 0,

@@ -7,6 +7,7 @@
 #include "logfile/logtextindex.h"
 #include "widgets/lineimagecache.h"
 #include "widgets/paintpacer.h"
+#include "widgets/steadyscrollbar.h"
 
 #include <QAbstractScrollArea>
 #include <QString>
@@ -99,6 +100,7 @@ private:
     void textReplaced();
 
     LogTextIndex m_index;
+    SteadyScrollBar *m_verticalBar = nullptr;
     PaintPacer *m_pacer = nullptr;
     LineImageCache m_lineImages;
     qsizetype m_caret = 0;

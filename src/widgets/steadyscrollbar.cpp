@@ -23,11 +23,25 @@ SteadyScrollBar::Look SteadyScrollBar::look() const
             value() == minimum(), value() == maximum()};
 }
 
+void SteadyScrollBar::gatherChanges(bool on)
+{
+    m_gathering = on;
+    if (!on && m_gathered) {
+        m_gathered = false;
+        if (!m_shown || *m_shown != look())
+            update();
+    }
+}
+
 void SteadyScrollBar::sliderChange(SliderChange change)
 {
     // Any other change (the orientation) and a bar not painted yet go the usual way.
-    if (change != SliderOrientationChange && m_shown && *m_shown == look())
-        return;
+    if (change != SliderOrientationChange && m_shown) {
+        if (m_gathering)
+            m_gathered = true;
+        if (m_gathering || *m_shown == look())
+            return;
+    }
     QScrollBar::sliderChange(change);
 }
 

@@ -20,6 +20,11 @@ class SteadyScrollBar : public QScrollBar
 public:
     explicit SteadyScrollBar(Qt::Orientation orientation, QWidget *parent = nullptr);
 
+    /// Between gatherChanges(true) and gatherChanges(false), range, step and value changes are
+    /// gathered: the bar is painted again at the end if it then looks other than it is shown,
+    /// not for the steps in between (a range grown by a row before the value follows it).
+    void gatherChanges(bool on);
+
 protected:
     void sliderChange(SliderChange change) override;
     void paintEvent(QPaintEvent *event) override;
@@ -37,6 +42,8 @@ private:
 
     /// The look of the bar as painted last, whole.
     std::optional<Look> m_shown;
+    bool m_gathering = false;
+    bool m_gathered = false;
 };
 
 } // namespace orvel

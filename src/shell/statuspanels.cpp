@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QPainter>
 #include <QPalette>
@@ -57,9 +58,38 @@ public:
         update();
     }
 
+    /// The width of the text in `font`, measured once for each text and font.
+    qreal textAdvance(const QFont &font) const
+    {
+        const QString current = text();
+        if (!m_measured || m_measuredText != current || m_measuredFont != font) {
+            m_measuredText = current;
+            m_measuredFont = font;
+            m_advance = QFontMetricsF(font).horizontalAdvance(current);
+            m_measured = true;
+        }
+        return m_advance;
+    }
+
+    /// The text elided to the panel's width, kept for its text, width and font. A text that
+    /// fits (its measured width, as eliding measures it) is shown as it is without eliding.
     QString shownText() const
     {
-        return fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
+        const QString current = text();
+        const int width = contentsRect().width();
+        const QFont &currentFont = font();
+        if (m_elided && m_elidedWidth == width && m_elidedFrom == current &&
+            m_elidedFont == currentFont)
+            return m_shown;
+        // A text with variants (separated by U+009C) is left to eliding, which picks one.
+        const bool fits = current.size() <= 1 ||
+                          (!current.contains(QChar(0x9c)) && textAdvance(currentFont) <= width);
+        m_shown = fits ? current : fontMetrics().elidedText(current, Qt::ElideRight, width);
+        m_elidedFrom = current;
+        m_elidedWidth = width;
+        m_elidedFont = currentFont;
+        m_elided = true;
+        return m_shown;
     }
 
 protected:
@@ -75,12 +105,24 @@ protected:
                                *m_frame);
             return;
         }
+        const QString shown = shownText();
+        if (shown.isEmpty())
+            return; // an empty panel (the indicator between frames) shows its background
         painter.setPen(palette().color(foregroundRole()));
-        painter.drawText(area, int(alignment()), shownText());
+        painter.drawText(area, int(alignment()), shown);
     }
 
 private:
     const QPixmap *m_frame = nullptr;
+    mutable QString m_measuredText;
+    mutable QFont m_measuredFont;
+    mutable qreal m_advance = 0;
+    mutable bool m_measured = false;
+    mutable QString m_elidedFrom;
+    mutable QFont m_elidedFont;
+    mutable QString m_shown;
+    mutable int m_elidedWidth = 0;
+    mutable bool m_elided = false;
 };
 
 PanelLabel *asPanel(QLabel *label)
@@ -178,23 +220,40 @@ void StatusPanels::arrange()
     if (m_arranging)
         return;
     m_arranging = true;
-    const QFontMetrics metrics = m_row->fontMetrics();
-    const double dotsPerMm = m_row->logicalDpiX() / 25.4;
+    const QFont &font = m_row->font();
+    const int dpi = m_row->logicalDpiX();
+    const double dotsPerMm = dpi / 25.4;
     const int count = int(m_panels.size());
     std::vector<int> content(std::size_t(count), 0);
-    std::vector<int> widths(std::size_t(count), 0);
+    // What the placement depends on: the row's size and resolution, each panel's content
+    // width (-1 while hidden). Unchanged, the panels stay where they are.
+    std::vector<int> placedFor{m_row->width(), m_row->height(), dpi};
     int shown = 0;
     for (int i = 0; i < count; ++i) {
         const QLabel *label = m_panels[i];
-        if (label->isHidden())
+        if (label->isHidden()) {
+            placedFor.push_back(-1);
             continue;
+        }
         ++shown;
-        const QString text = label->text();
+        // Widths as QFontMetrics::horizontalAdvance rounds them; each text measured once.
         content[std::size_t(i)] =
             i == Animations ? FrameWidth + 2
-                            : (text.isEmpty() ? 0 : metrics.horizontalAdvance(text) + TextPadding);
-        widths[std::size_t(i)] =
-            std::max(content[std::size_t(i)], int(Widths[i] / 100.0 * dotsPerMm));
+            : label->text().isEmpty()
+                ? 0
+                : qRound(asPanel(const_cast<QLabel *>(label))->textAdvance(font)) + TextPadding;
+        placedFor.push_back(content[std::size_t(i)]);
+    }
+    if (placedFor == m_placedFor) {
+        m_arranging = false;
+        return;
+    }
+    m_placedFor = std::move(placedFor);
+    std::vector<int> widths(std::size_t(count), 0);
+    for (int i = 0; i < count; ++i) {
+        if (!m_panels[i]->isHidden())
+            widths[std::size_t(i)] =
+                std::max(content[std::size_t(i)], int(Widths[i] / 100.0 * dotsPerMm));
     }
     int excess =
         std::accumulate(widths.begin(), widths.end(), 0) + Spacing * (shown - 1) - m_row->width();

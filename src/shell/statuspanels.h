@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <vector>
 
 class QLabel;
 class QStatusBar;
@@ -109,6 +110,8 @@ private:
     bool m_waiting = false;
     QString m_waitingText;
     bool m_arranging = false;
+    /// What the panels were last placed for (see arrange()).
+    std::vector<int> m_placedFor;
 };
 
 } // namespace orvel

@@ -9,10 +9,12 @@
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace orvel {
 
@@ -40,6 +42,9 @@ LogPaneView::LogPaneView(QWidget *parent)
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
+    // Following a long log, the handle stays put: the bar is not painted for every row.
+    m_verticalBar = new SteadyScrollBar(Qt::Vertical, this);
+    setVerticalScrollBar(m_verticalBar);
     horizontalScrollBar()->setSingleStep(cellWidth());
     m_pacer = new PaintPacer({viewport(), verticalScrollBar(), horizontalScrollBar()}, this);
     updateScrollBars();
@@ -58,6 +63,8 @@ int LogPaneView::cellWidth() const
 void LogPaneView::appendLogText(const QString &text)
 {
     const bool follow = caretAtEnd();
+    // The text changes from the line the new text joins on; the lines above stay as they are.
+    const qsizetype changedFrom = lineOf(m_index.size());
     if (!m_index.append(text))
         return;
     // The horizontal bar changes only with a wider line (or a caret brought back from the
@@ -70,12 +77,21 @@ void LogPaneView::appendLogText(const QString &text)
         m_pacer->aboutToChange();
     else
         m_pacer->aboutToChange({viewport(), verticalScrollBar()});
+    // The vertical bar is painted once for its range and value together, if they move it.
+    m_verticalBar->gatherChanges(true);
     updateScrollBars();
     if (follow) {
         m_caret = m_anchor = m_index.size();
-        scrollToEnd();
+        scrollToEnd(); // moves the lines on screen up (see scrollContentsBy)
     }
-    viewport()->update();
+    m_verticalBar->gatherChanges(false);
+    // What is new: the lines from the one joined on (the caret's old and new lines when it
+    // follows), down to the bottom of the view.
+    const int top = int(std::clamp<qsizetype>(changedFrom - firstVisibleLine(), 0,
+                                              viewport()->height() / lineHeight() + 1)) *
+                    lineHeight();
+    if (top < viewport()->height())
+        viewport()->update(0, top, viewport()->width(), viewport()->height() - top);
     Q_EMIT textChanged();
 }
 
@@ -207,7 +223,7 @@ void LogPaneView::ensureCaretVisible()
         bar->setValue(x + 2 * Margin - viewport()->width());
 }
 
-void LogPaneView::paintEvent(QPaintEvent *)
+void LogPaneView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
     const QFontMetrics metrics = fontMetrics();
@@ -216,6 +232,10 @@ void LogPaneView::paintEvent(QPaintEvent *)
     const int left = Margin - horizontalScrollBar()->value();
     const qsizetype first = firstVisibleLine();
     const qsizetype last = std::min(lineCount(), first + viewport()->height() / height + 2);
+    // Only the lines the paint asks for are drawn (after a scroll, those that came into view).
+    const QRect area = event->rect();
+    const qsizetype paintFrom = std::max(first, first + std::max(0, area.top()) / height);
+    const qsizetype paintTo = std::min(last, first + std::max(0, area.bottom()) / height + 1);
     const qsizetype selectionStart = std::min(m_caret, m_anchor);
     const qsizetype selectionEnd = std::max(m_caret, m_anchor);
     const QPalette &colours = palette();
@@ -228,7 +248,7 @@ void LogPaneView::paintEvent(QPaintEvent *)
                              .arg(colours.color(QPalette::Text).rgba())
                              .arg(colours.color(QPalette::Base).rgba()));
     const QSize lineSize(viewport()->width(), height);
-    for (qsizetype line = first; line < last; ++line) {
+    for (qsizetype line = paintFrom; line < paintTo; ++line) {
         const int top = int(line - first) * height;
         const qsizetype start = lineStart(line);
         const qsizetype end = lineEnd(line);
@@ -278,7 +298,7 @@ void LogPaneView::paintEvent(QPaintEvent *)
     m_lineImages.keepOnly(first, last);
 
     const qsizetype caretLine = lineOf(m_caret);
-    if (hasFocus() && caretLine >= first && caretLine < last) {
+    if (hasFocus() && caretLine >= paintFrom && caretLine < paintTo) {
         const int x = left + cellOf(m_caret) * width;
         const int top = int(caretLine - first) * height;
         painter.setPen(colours.color(QPalette::Text));
@@ -295,9 +315,15 @@ void LogPaneView::resizeEvent(QResizeEvent *event)
         verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
-void LogPaneView::scrollContentsBy(int, int)
+void LogPaneView::scrollContentsBy(int dx, int dy)
 {
-    viewport()->update();
+    // The lines on screen move with the view: their pixels are moved (dy counts lines, dx
+    // pixels), and only what comes into view is painted.
+    const int down = dy * lineHeight();
+    if (std::abs(dx) < viewport()->width() && std::abs(down) < viewport()->height())
+        viewport()->scroll(dx, down);
+    else
+        viewport()->update();
 }
 
 void LogPaneView::keyPressEvent(QKeyEvent *event)

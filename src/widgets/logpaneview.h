@@ -7,6 +7,7 @@
 #include "logfile/logtextindex.h"
 #include "widgets/lineimagecache.h"
 #include "widgets/paintpacer.h"
+#include "widgets/steadyscrollbar.h"
 
 #include <QAbstractScrollArea>
 #include <QString>
@@ -18,8 +19,9 @@ namespace orvel {
 /// at the end; otherwise the reader's place (caret and scroll position) is kept.
 ///
 /// Built for logs of years: the text and its line index are a LogTextIndex, and only the lines on
-/// screen are laid out and painted. However fast rows arrive, the view is painted at most once
-/// per screen frame, showing the latest rows; the text and the scroll bars follow every row.
+/// screen are laid out and painted: a row that moves the view moves the lines already on screen
+/// and paints only what is new. However fast rows arrive, the view is painted at most once per
+/// screen frame, showing the latest rows; the text and the scroll bars follow every row.
 /// Positions are offsets into toPlainText(). UI thread only.
 class LogPaneView : public QAbstractScrollArea, public LogPane
 {
@@ -98,6 +100,7 @@ private:
     void textReplaced();
 
     LogTextIndex m_index;
+    SteadyScrollBar *m_verticalBar = nullptr;
     PaintPacer *m_pacer = nullptr;
     LineImageCache m_lineImages;
     qsizetype m_caret = 0;

@@ -17,22 +17,27 @@ PaintPacer::PaintPacer(const QList<QWidget *> &widgets, QObject *parent)
     connect(&FrameClock::instance(), &FrameClock::frameEnded, this, &PaintPacer::frameEnded);
 }
 
-void PaintPacer::aboutToChange()
+bool PaintPacer::passes()
 {
     FrameClock &clock = FrameClock::instance();
     if (!clock.inFrame())
-        clock.startFrame(); // this change is painted as usual
-    else
+        clock.startFrame();
+    else if (m_changedInFrame)
+        return false;
+    m_changedInFrame = true;
+    return true;
+}
+
+void PaintPacer::aboutToChange()
+{
+    if (!passes())
         setHeld(true);
 }
 
 void PaintPacer::aboutToChange(const QList<QWidget *> &widgets)
 {
-    FrameClock &clock = FrameClock::instance();
-    if (!clock.inFrame()) {
-        clock.startFrame(); // these changes are painted as usual
+    if (passes())
         return;
-    }
     m_holding = true;
     for (QWidget *widget : widgets)
         hold(widget);
@@ -47,10 +52,13 @@ void PaintPacer::hold(QWidget *widget)
 
 void PaintPacer::frameEnded()
 {
-    if (!m_holding)
-        return;     // a quiet frame: no timer until the next change
-    setHeld(false); // paints the latest state
+    if (!m_holding) {
+        m_changedInFrame = false; // the next change is painted as usual
+        return;                   // a quiet frame: no timer until the next change
+    }
+    setHeld(false); // paints the latest state, in the next frame
     FrameClock::instance().startFrame();
+    m_changedInFrame = true;
 }
 
 void PaintPacer::setHeld(bool held)

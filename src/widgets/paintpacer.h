@@ -12,9 +12,10 @@ class QWidget;
 namespace orvel {
 
 /// Paints a few widgets at most once per screen frame however often they change, while their
-/// state (a label's text) changes at once. The first change after a quiet frame is painted as
-/// usual; changes within that frame hold the widgets' updates back until the frame ends, then
-/// paint the latest state. The frames are those of the FrameClock. UI thread only.
+/// state (a label's text) changes at once. The widgets' first change in a frame is painted as
+/// usual (with whatever else changed at the same time); their further changes within that frame
+/// hold the widgets' updates back until the frame ends, then paint the latest state. The frames
+/// are those of the FrameClock. UI thread only.
 class PaintPacer : public QObject
 {
     Q_OBJECT
@@ -31,12 +32,16 @@ public:
     bool isHolding() const { return m_holding; }
 
 private:
+    /// Whether a change now is painted as usual: the first since these widgets were painted.
+    bool passes();
     void frameEnded();
     void setHeld(bool held);
     void hold(QWidget *widget);
 
     QList<QPointer<QWidget>> m_widgets;
     bool m_holding = false;
+    /// Whether the widgets changed (or were painted) in the running frame.
+    bool m_changedInFrame = false;
 };
 
 } // namespace orvel

@@ -173,6 +173,41 @@ private Q_SLOTS:
         }
     }
 
+    /// However wide the bar, each panel shows its text elided to its width as the font elides
+    /// it, also after its text, its width or its font changed.
+    void shownTextIsTheElidedText()
+    {
+        m_panels->setText(QStringLiteral("Version"), QStringLiteral("Version 1.05"));
+        m_panels->ShowWaitingForData(true);
+        m_bar->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_bar.get()));
+        const QStringList keys{"Message", "NumSamples", "Version", "Date", "Time"};
+        const auto compare = [&] {
+            QCoreApplication::sendPostedEvents();
+            for (const QString &key : keys) {
+                const QLabel *label = m_panels->panel(key);
+                const QString elided = label->fontMetrics().elidedText(
+                    label->text(), Qt::ElideRight, label->contentsRect().width());
+                if (m_panels->shownText(key) != elided)
+                    return false;
+            }
+            return true;
+        };
+        for (int width = 120; width <= 900; width += 3) {
+            m_bar->resize(width, m_bar->sizeHint().height());
+            m_panels->setText(QStringLiteral("NumSamples"),
+                              QStringLiteral("Samples received: %1  (on graph: 1 - %1)")
+                                  .arg(width * 37));
+            QVERIFY2(compare(), qPrintable(QString::number(width)));
+        }
+        QFont larger = m_bar->font();
+        larger.setPointSizeF(larger.pointSizeF() * 1.3);
+        m_bar->setFont(larger);
+        QVERIFY(compare());
+        m_panels->setText(QStringLiteral("Message"), QStringLiteral("x"));
+        QVERIFY(compare());
+    }
+
     /// At the window's smallest size, with the bar at either limit, the parts of the log area and
     /// of the chart area stay inside their area and clear of each other.
     void smallestWindowKeepsItsPartsApart_data()

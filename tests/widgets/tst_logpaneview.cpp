@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QPaintEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -36,6 +38,19 @@ struct PaintWatch : QObject
     int paints = 0;
     qsizetype lastShown = 0;
     qsizetype linesAtPaint = 0;
+};
+
+/// Notes the area the paints of the pane's viewport cover.
+struct PaintArea : QObject
+{
+    explicit PaintArea(QWidget *viewport) { viewport->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            area |= static_cast<QPaintEvent *>(event)->rect();
+        return false;
+    }
+    QRect area;
 };
 
 /// Shows `pane` small enough to scroll, with the rows "0\t300" to "<rows - 1>\t300" in it;
@@ -152,6 +167,88 @@ private Q_SLOTS:
         pane.setPalette(dark);
         QVERIFY(asFresh());
         pane.verticalScrollBar()->setValue(0);
+        QVERIFY(asFresh());
+    }
+
+    /// Rows arriving while the pane follows its end move the lines on screen and paint only
+    /// what is new; however the pane got there (rows one by one, a partial line completed, the
+    /// reader's scrolling either way, the caret following, a selection), the screen shows what
+    /// the pane and its scroll bar draw afresh.
+    void scrolledLinesLookAsDrawnAfresh()
+    {
+        LogPaneView pane;
+        QVERIFY(showWithRows(pane, 20));
+        QWidget *viewport = pane.viewport();
+        // Whether the screen shows `widget` as it draws itself afresh.
+        const auto shownAsDrawn = [&pane](QWidget *widget) {
+            QWidget *window = pane.window();
+            const QPoint at = widget->mapTo(window, QPoint());
+            const QImage shown = window->screen()
+                                     ->grabWindow(window->winId(), at.x(), at.y(),
+                                                  widget->width(), widget->height())
+                                     .toImage()
+                                     .convertToFormat(QImage::Format_RGB32);
+            return !shown.isNull() &&
+                   shown == widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        };
+        const auto asFresh = [&] {
+            QTest::qWait(2 * FrameClock::FrameMs); // the paced paint of the last change
+            pane.dropLineImages();
+            return shownAsDrawn(viewport) && shownAsDrawn(pane.verticalScrollBar());
+        };
+        QTest::qWait(2 * FrameClock::FrameMs); // the rows above were held back for a frame
+        QVERIFY(asFresh());
+        PaintArea painted(viewport);
+        for (int i = 20; i < 26; ++i) {
+            painted.area = QRect();
+            pane.appendLogText(QStringLiteral("%1\t300\r\n").arg(i));
+            QTest::qWait(2 * FrameClock::FrameMs);
+            // The rows above moved up on screen: painted are the row completed, the new empty
+            // last row and what lies below them.
+            QVERIFY2(painted.area.top() > 0 &&
+                         painted.area.height() < 3 * pane.fontMetrics().lineSpacing(),
+                     qPrintable(QStringLiteral("%1 of %2 rows painted")
+                                    .arg(painted.area.height())
+                                    .arg(viewport->height())));
+            QVERIFY(asFresh());
+        }
+        pane.appendLogText(QStringLiteral("12\t3"));
+        QVERIFY(asFresh());
+        pane.appendLogText(QStringLiteral("00\t99\r\n"));
+        QVERIFY(asFresh());
+        QScrollBar *bar = pane.verticalScrollBar();
+        bar->setValue(bar->value() - 3); // the reader looks back
+        QVERIFY(asFresh());
+        pane.appendLogText(QStringLiteral("26\t300\r\n")); // below the view: nothing moves
+        QVERIFY(asFresh());
+        bar->setValue(bar->value() + 1);
+        QVERIFY(asFresh());
+        pane.moveCaretToEnd();
+        QVERIFY(asFresh());
+        pane.appendLogText(
+            QStringLiteral("27\t300 and the rest of a long line, wider than the pane\r\n"));
+        QVERIFY(asFresh());
+        pane.horizontalScrollBar()->setValue(30);
+        QVERIFY(asFresh());
+        pane.horizontalScrollBar()->setValue(10);
+        QVERIFY(asFresh());
+        pane.moveCaretToEnd();
+        // The caret follows the rows.
+        pane.activateWindow();
+        pane.setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(&pane));
+        QVERIFY(pane.hasFocus());
+        for (int i = 28; i < 31; ++i) {
+            pane.appendLogText(QStringLiteral("%1\t300\r\n").arg(i));
+            QVERIFY(asFresh());
+        }
+        // A selection that ends at the end of the text stays put as rows arrive below it.
+        pane.setCaretPosition(pane.toPlainText().size() - 9);
+        pane.setCaretPosition(pane.toPlainText().size(), true);
+        QVERIFY(asFresh());
+        pane.appendLogText(QStringLiteral("31\t300\r\n"));
+        QVERIFY(asFresh());
+        pane.appendLogText(QStringLiteral("32\t300\r\n"));
         QVERIFY(asFresh());
     }
 

@@ -70,9 +70,8 @@ void LogPaneView::appendLogText(const QString &text)
     // The horizontal bar changes only with a wider line (or a caret brought back from the
     // right); held back without a change, it would be painted again for nothing.
     QScrollBar *bar = horizontalScrollBar();
-    const int widest = m_index.widestCells() * cellWidth() + 2 * Margin;
-    const bool horizontalChanges = bar->maximum() != std::max(0, widest - viewport()->width()) ||
-                                   (follow && bar->value() != 0);
+    const bool horizontalChanges =
+        bar->maximum() != horizontalMaximum() || (follow && bar->value() != 0);
     if (horizontalChanges)
         m_pacer->aboutToChange();
     else
@@ -153,9 +152,14 @@ void LogPaneView::updateScrollBars()
     const int visible = visibleLineCount();
     verticalScrollBar()->setPageStep(visible);
     verticalScrollBar()->setRange(0, int(std::max<qsizetype>(0, lineCount() - visible)));
-    const int width = m_index.widestCells() * cellWidth() + 2 * Margin;
     horizontalScrollBar()->setPageStep(viewport()->width());
-    horizontalScrollBar()->setRange(0, std::max(0, width - viewport()->width()));
+    horizontalScrollBar()->setRange(0, horizontalMaximum());
+}
+
+int LogPaneView::horizontalMaximum() const
+{
+    const int width = m_index.widestCells() * cellWidth() + 2 * Margin;
+    return std::max(0, width - viewport()->width());
 }
 
 void LogPaneView::scrollToEnd()
@@ -265,22 +269,22 @@ void LogPaneView::paintEvent(QPaintEvent *event)
             }
             return shown;
         };
-        const auto drawLine = [&](QPainter &on, int y) {
+        const auto drawLine = [&](QPainter &on, int y, const QString &shown) {
             on.setPen(colours.color(QPalette::Text));
-            on.drawText(left, y + metrics.ascent(), shownText());
+            on.drawText(left, y + metrics.ascent(), shown);
         };
         if (selectionStart > end || selectionEnd <= start) {
             const QPixmap &image = m_lineImages.image(
                 line, start, end, lineSize, viewport()->devicePixelRatioF(), [&](QPainter &on) {
                     on.fillRect(QRect(QPoint(), lineSize), colours.base());
                     on.setFont(painter.font());
-                    drawLine(on, 0);
+                    drawLine(on, 0, shownText());
                 });
             painter.drawPixmap(0, top, image);
             continue;
         }
-        drawLine(painter, top);
         const QString shown = shownText();
+        drawLine(painter, top, shown);
 
         // The selection, including the line end when it runs on into the next line.
         {

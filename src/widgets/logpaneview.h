@@ -95,6 +95,8 @@ private:
     int lineHeight() const;
     int cellWidth() const;
     void updateScrollBars();
+    /// The horizontal bar's maximum: how far the widest line reaches past the view.
+    int horizontalMaximum() const;
     void ensureCaretVisible();
     void scrollToEnd();
     void textReplaced();

@@ -83,8 +83,8 @@ void TitleCacheAxis::updateTitle(QCPPainter *painter, int length)
                  QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     // The anchor in the image: the title's top left before a left axis turns it.
-    const QPoint anchor = mAxisType == atLeft ? QPoint(pad, along - overhang)
-                                              : QPoint(overhang, pad);
+    const QPoint anchor =
+        mAxisType == atLeft ? QPoint(pad, along - overhang) : QPoint(overhang, pad);
     {
         QPainter on(&image);
         on.setRenderHints(painter->renderHints());
@@ -141,31 +141,28 @@ void TitleCacheAxis::draw(QCPPainter *painter)
     margin += mAxisPainter->labelPadding;
 
     updateTitle(painter, horizontal ? rect.width() : rect.height());
+    const QPoint anchor =
+        horizontal ? QPoint(origin.x(), origin.y() + margin)
+                   : QPoint(origin.x() - margin - m_title.drawBounds.height(), origin.y());
     if (m_title.drawBounds.width() > m_title.length) {
         // Longer than the axis (the chart elides its titles to fit): drawn where glyphs may
         // fall differently off the plot's edges, so drawn as the axis draws it.
-        const int length = m_title.length;
-        const int height = m_title.drawBounds.height();
         painter->save();
         painter->setFont(m_title.font);
         painter->setPen(QPen(m_title.color));
         if (horizontal) {
-            painter->drawText(origin.x(), origin.y() + margin, length, height, TitleFlags,
-                              m_title.text);
+            // In place, not translated: text placed through a translation can fall a pixel off.
+            painter->drawText(QRect(anchor, QSize(m_title.length, m_title.drawBounds.height())),
+                              TitleFlags, m_title.text);
         } else {
-            painter->translate(origin.x() - margin - height, origin.y());
-            painter->rotate(-90);
-            painter->drawText(0, 0, length, height, TitleFlags, m_title.text);
+            painter->translate(anchor);
+            drawTitle(painter, m_title.drawBounds);
         }
         painter->restore();
         return;
     }
-    if (m_title.pixels.isNull())
-        return;
-    const QPoint anchor =
-        horizontal ? QPoint(origin.x(), origin.y() + margin)
-                   : QPoint(origin.x() - margin - m_title.drawBounds.height(), origin.y());
-    painter->drawPixmap(anchor + m_title.offset, m_title.pixels);
+    if (!m_title.pixels.isNull())
+        painter->drawPixmap(anchor + m_title.offset, m_title.pixels);
 }
 
 int TitleCacheAxis::calculateMargin()
@@ -177,9 +174,7 @@ int TitleCacheAxis::calculateMargin()
     if (mLabel != m_marginText || font != m_marginFont) {
         m_marginText = mLabel;
         m_marginFont = font;
-        m_marginHeight = QFontMetrics(font)
-                             .boundingRect(0, 0, 0, 0, Qt::TextDontClip | Qt::AlignCenter, mLabel)
-                             .height();
+        m_marginHeight = QFontMetrics(font).boundingRect(0, 0, 0, 0, TitleFlags, mLabel).height();
     }
     const QString title = mLabel;
     mLabel.clear();

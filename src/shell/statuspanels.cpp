@@ -62,11 +62,11 @@ public:
     qreal textAdvance(const QFont &font) const
     {
         const QString current = text();
-        if (!m_measured || m_measuredText != current || m_measuredFont != font) {
+        // At first the empty text, whose width is 0 in any font.
+        if (m_measuredText != current || m_measuredFont != font) {
             m_measuredText = current;
             m_measuredFont = font;
             m_advance = QFontMetricsF(font).horizontalAdvance(current);
-            m_measured = true;
         }
         return m_advance;
     }
@@ -78,8 +78,8 @@ public:
         const QString current = text();
         const int width = contentsRect().width();
         const QFont &currentFont = font();
-        if (m_elided && m_elidedWidth == width && m_elidedFrom == current &&
-            m_elidedFont == currentFont)
+        // At first the empty text, shown empty at any width.
+        if (m_elidedWidth == width && m_elidedFrom == current && m_elidedFont == currentFont)
             return m_shown;
         // A text with variants (separated by U+009C) is left to eliding, which picks one.
         const bool fits = current.size() <= 1 ||
@@ -88,7 +88,6 @@ public:
         m_elidedFrom = current;
         m_elidedWidth = width;
         m_elidedFont = currentFont;
-        m_elided = true;
         return m_shown;
     }
 
@@ -117,17 +116,20 @@ private:
     mutable QString m_measuredText;
     mutable QFont m_measuredFont;
     mutable qreal m_advance = 0;
-    mutable bool m_measured = false;
     mutable QString m_elidedFrom;
     mutable QFont m_elidedFont;
     mutable QString m_shown;
     mutable int m_elidedWidth = 0;
-    mutable bool m_elided = false;
 };
 
 PanelLabel *asPanel(QLabel *label)
 {
     return static_cast<PanelLabel *>(label);
+}
+
+const PanelLabel *asPanel(const QLabel *label)
+{
+    return static_cast<const PanelLabel *>(label);
 }
 
 } // namespace
@@ -237,11 +239,10 @@ void StatusPanels::arrange()
         }
         ++shown;
         // Widths as QFontMetrics::horizontalAdvance rounds them; each text measured once.
-        content[std::size_t(i)] =
-            i == Animations ? FrameWidth + 2
-            : label->text().isEmpty()
-                ? 0
-                : qRound(asPanel(const_cast<QLabel *>(label))->textAdvance(font)) + TextPadding;
+        content[std::size_t(i)] = i == Animations ? FrameWidth + 2
+                                  : label->text().isEmpty()
+                                      ? 0
+                                      : qRound(asPanel(label)->textAdvance(font)) + TextPadding;
         placedFor.push_back(content[std::size_t(i)]);
     }
     if (placedFor == m_placedFor) {
@@ -304,8 +305,7 @@ void StatusPanels::setText(const QString &key, const QString &text)
 QString StatusPanels::shownText(const QString &key) const
 {
     const QLabel *label = panel(key);
-    return label && !label->isHidden() ? asPanel(const_cast<QLabel *>(label))->shownText()
-                                       : QString();
+    return label && !label->isHidden() ? asPanel(label)->shownText() : QString();
 }
 
 void StatusPanels::setMessage(const QString &text)

@@ -89,8 +89,7 @@ CategoryLabelPicker::pick(const ChartDataModel &model, double pixelsPerRow, doub
         for (const std::span<const QString> &run : model.rowLabelRuns()) {
             for (const QString &label : run) {
                 ++row;
-                // Most labels of a window still filling are empty.
-                const int minute = label.size() < 5 ? -1 : minuteOfDay(label);
+                const int minute = minuteOfDay(label);
                 if (minute < 0)
                     continue;
                 if (previousMinute >= 0 && minute < previousMinute)
@@ -105,8 +104,8 @@ CategoryLabelPicker::pick(const ChartDataModel &model, double pixelsPerRow, doub
     // All in one minute, or no times at all: every step-th row.
     const bool timed = lastMinute > firstMinute;
     if (timed) {
-        const double pixelsPerMinute = pixelsPerRow * double(timedRows.size() - 1) /
-                                       double(lastMinute - firstMinute);
+        const double pixelsPerMinute =
+            pixelsPerRow * double(timedRows.size() - 1) / double(lastMinute - firstMinute);
         const qint32 minuteStep = stepFor(pixelsPerMinute, labelPixels);
         qint64 previousBucket = -1;
         qint32 lastRow = -step;

@@ -144,7 +144,7 @@ private Q_SLOTS:
         QCOMPARE(stored(QStringLiteral("DisplayPeriodIndex")), QStringLiteral("7"));
         QCOMPARE(stored(QStringLiteral("ComPortIndex")), QStringLiteral("0"));
         QCOMPARE(stored(QStringLiteral("ComPortNumber")), QStringLiteral("1"));
-        QCOMPARE(stored(QStringLiteral("ComPortDevice")), m_fixture->unit->devicePath());
+        QCOMPARE(stored(QStringLiteral("ComPortDevice")), m_fixture->unitPath());
         QCOMPARE(stored(QStringLiteral("ResumeAfterPortLoss")), QStringLiteral("1"));
         QCOMPARE(stored(QStringLiteral("AlwaysOnTop")), QStringLiteral("0"));
         QCOMPARE(stored(QStringLiteral("LoadLogOnStartup")), QStringLiteral("1"));
@@ -533,7 +533,7 @@ private Q_SLOTS:
             second.devicePath() +
                 QStringLiteral("\nUSB 0403:6001 FTDI FT232R USB UART, serial number A50285BI"));
         QCOMPARE(window.ComPortComboBox()->itemData(0, Qt::ToolTipRole).toString(),
-                 m_fixture->unit->devicePath());
+                 m_fixture->unitPath());
     }
 
 private:

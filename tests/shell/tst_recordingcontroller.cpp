@@ -286,7 +286,7 @@ private Q_SLOTS:
         pressCtrl(window().LogRichTextBox(), Qt::Key_S);
         m_fixture->unit->sendRaw("12,3\r\n");
         QTRY_COMPARE(window().processor().SampleCount(), 1);
-        m_fixture->unit->hangUp();
+        m_fixture->unplug();
         // The recording stays open and says what it waits for; one notice names the port.
         QTRY_VERIFY(window().session().waitingForPort());
         QVERIFY(window().controller().IsRecording());

@@ -10,6 +10,7 @@
 #include "shell/shellenvironment.h"
 #include "testsupport.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -27,7 +28,7 @@ struct ShellFixture
         environment.clock = &clock;
         environment.portMap.setDeviceRoot(dir.filePath(QStringLiteral("dev")));
         if (withUnit)
-            environment.portMap.setOverride(1, unit->devicePath());
+            environment.portMap.setOverride(1, unitPath());
         environment.documentsFolder = [this] { return dir.path(); };
         environment.configFolder = dir.filePath(QStringLiteral("config"));
         environment.locale = QLocale(QStringLiteral("en_GB"));
@@ -35,6 +36,18 @@ struct ShellFixture
         environment.prompter = &prompter;
         environment.screenAreas = [this] { return screenAreas; };
         return environment;
+    }
+
+    /// COM1's device: a link to the simulator's terminal. The terminal's own name is handed to
+    /// the next pseudo-terminal opened on the machine once the unit hangs up (often another test
+    /// running beside this one), which would look like the unit coming back; the link does not.
+    QString unitPath() const { return dir.filePath(QStringLiteral("unit")); }
+
+    /// The unit drops off: the line hangs up and its device goes away.
+    void unplug()
+    {
+        unit->hangUp();
+        QFile::remove(unitPath());
     }
 
     QString logPath() const { return dir.filePath(QStringLiteral("Orvel Logs/OrveaLog.txt")); }
@@ -48,7 +61,7 @@ struct ShellFixture
     /// One 1400 × 900 screen, whatever screen the tests run on.
     QList<QRect> screenAreas{QRect(0, 0, 1400, 900)};
     std::unique_ptr<CounterSimulator> unit = std::make_unique<CounterSimulator>();
-    bool unitOpened = unit->open();
+    bool unitOpened = unit->open() && QFile::link(unit->devicePath(), unitPath());
 };
 
 } // namespace orvel::test

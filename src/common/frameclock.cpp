@@ -23,13 +23,23 @@ FrameClock::FrameClock(QObject *parent)
     m_timer.setSingleShot(true);
     m_timer.setInterval(FrameMs);
     m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &FrameClock::frameEnded);
+    connect(&m_timer, &QTimer::timeout, this, &FrameClock::endFrame);
 }
 
 void FrameClock::startFrame()
 {
-    if (!m_timer.isActive())
-        m_timer.start();
+    if (m_timer.isActive())
+        return;
+    if (!m_ending || !m_stream.isValid())
+        m_stream.start(); // after a quiet frame: a new stream, painted at the screen's pace
+    m_timer.start(m_stream.elapsed() >= BusyAfterMs ? BusyFrameMs : FrameMs);
+}
+
+void FrameClock::endFrame()
+{
+    m_ending = true;
+    Q_EMIT frameEnded();
+    m_ending = false;
 }
 
 } // namespace orvel

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Orvel
 
+#include "common/frameclock.h"
 #include "common/signalnotifier.h"
 #include "common/twips.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -12,7 +14,7 @@
 
 using namespace orvel;
 
-// The process-wide signal catcher and the twips a position is kept in.
+// The process-wide signal catcher, the frame clock and the twips a position is kept in.
 class TestCommon : public QObject
 {
     Q_OBJECT
@@ -54,6 +56,31 @@ private Q_SLOTS:
         struct sigaction after = {};
         QCOMPARE(::sigaction(SIGHUP, &before, &after), 0);
         QVERIFY(after.sa_handler == SIG_IGN);
+    }
+
+    /// Frames that follow one another (what waited paints at each frame's end) grow once the
+    /// stream has lasted a while; a change after a quiet frame is paced at the screen's rate.
+    void framesGrowWhileTheyFollowOneAnother()
+    {
+        FrameClock &clock = FrameClock::instance();
+        QElapsedTimer stream;
+        connect(&clock, &FrameClock::frameEnded, this, [&] {
+            if (stream.elapsed() < 2 * FrameClock::BusyAfterMs)
+                clock.startFrame(); // held work paints: the next frame starts at once
+        });
+        QSignalSpy ended(&clock, &FrameClock::frameEnded);
+        stream.start();
+        clock.startFrame();
+        QList<int> lengths;
+        do {
+            QVERIFY(ended.wait(1000));
+            lengths.append(clock.frameMs());
+        } while (clock.inFrame());
+        disconnect(&clock, &FrameClock::frameEnded, this, nullptr);
+        QCOMPARE(lengths.first(), FrameClock::FrameMs);
+        QCOMPARE(lengths.last(), FrameClock::BusyFrameMs);
+        clock.startFrame(); // after the quiet frame
+        QCOMPARE(clock.frameMs(), FrameClock::FrameMs);
     }
 
     // Positions are kept in twips between runs: every pixel position must come back the same,

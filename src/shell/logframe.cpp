@@ -3,6 +3,7 @@
 
 #include "shell/logframe.h"
 
+#include "shell/countbox.h"
 #include "shell/portlist.h"
 #include "shell/unitpicture.h"
 #include "widgets/keyedtoolbar.h"
@@ -52,7 +53,7 @@ LogFrame::LogFrame(QWidget *parent)
         font.setBold(true);
         label->setFont(font);
         unitColumn->addWidget(captionLabel);
-        unitColumn->addWidget(label);
+        unitColumn->addWidget(new CountBox(label, this));
         return label;
     };
     m_smallCountLabel = countLabel(QStringLiteral("Small"), QStringLiteral("SmallCountLabel"));

@@ -78,6 +78,15 @@ private Q_SLOTS:
         m_fixture->unit->sendRaw("12,3\r\n13,2\r\n");
         QTRY_COMPARE(window().processor().SampleCount(), 2);
         QCOMPARE(message(), QStringLiteral("Logging"));
+        // The latest counts are shown in full, however many digits they grow to.
+        m_fixture->unit->sendRaw("21474836,7\r\n");
+        QTRY_COMPARE(window().processor().SampleCount(), 3);
+        for (const auto &[label, text] : {std::pair{window().SmallCountLabel(), "21474836"},
+                                          {window().LargeCountLabel(), "7"}}) {
+            QCOMPARE(label->text(), QString::fromLatin1(text));
+            QTRY_VERIFY(label->isVisible() &&
+                        label->width() >= label->fontMetrics().horizontalAdvance(label->text()));
+        }
 
         pressCtrl(window().LogRichTextBox(), Qt::Key_S);
         QVERIFY(!window().controller().IsRecording());

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
+#include "shell/countbox.h"
+
+#include <QEvent>
+#include <QLabel>
+
+namespace orvel {
+
+CountBox::CountBox(QLabel *label, QWidget *parent)
+    : QWidget(parent)
+    , m_label(label)
+{
+    m_label->setParent(this);
+    setSizePolicy(m_label->sizePolicy());
+    takeHints();
+}
+
+bool CountBox::event(QEvent *event)
+{
+    // A child without a layout around it asks its parent for a new layout this way.
+    if (event->type() == QEvent::LayoutRequest) {
+        takeHints();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void CountBox::resizeEvent(QResizeEvent *)
+{
+    m_label->setGeometry(rect());
+}
+
+void CountBox::takeHints()
+{
+    const QSize hint = m_label->sizeHint();
+    const QSize minimumHint = m_label->minimumSizeHint();
+    if (hint == m_hint && minimumHint == m_minimumHint)
+        return; // the layout around the box stays as it is
+    m_hint = hint;
+    m_minimumHint = minimumHint;
+    updateGeometry();
+}
+
+} // namespace orvel

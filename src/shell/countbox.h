@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Orvel
+
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+namespace orvel {
+
+/// Holds one of the latest counts under the unit picture. The count's text changes with every
+/// reading; the box takes the label's size hints as its own and passes a change on to the layout
+/// only when the hints change (a count with more digits, a new font), so that a new count
+/// repaints the label alone instead of laying out the whole log area again.
+class CountBox : public QWidget
+{
+    Q_OBJECT
+public:
+    /// Makes `label` the box's child, filling it.
+    CountBox(QLabel *label, QWidget *parent = nullptr);
+
+    QLabel *label() const { return m_label; }
+    QSize sizeHint() const override { return m_hint; }
+    QSize minimumSizeHint() const override { return m_minimumHint; }
+
+protected:
+    bool event(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void takeHints();
+
+    QLabel *m_label;
+    QSize m_hint;
+    QSize m_minimumHint;
+};
+
+} // namespace orvel

@@ -75,14 +75,17 @@ void LogPaneView::appendLogText(const QString &text)
     if (horizontalChanges)
         m_pacer->aboutToChange();
     else
-        m_pacer->aboutToChange({viewport(), verticalScrollBar()});
-    // The vertical bar is painted once for its range and value together, if they move it.
+        m_pacer->aboutToChange({viewport()});
+    // The vertical bar is painted once for its range and value together, if they move it; held
+    // back with the view only then, since letting it paint again repaints it whole.
     m_verticalBar->gatherChanges(true);
     updateScrollBars();
     if (follow) {
         m_caret = m_anchor = m_index.size();
         scrollToEnd(); // moves the lines on screen up (see scrollContentsBy)
     }
+    if (m_verticalBar->gatheredChangesShow())
+        m_pacer->holdToo(verticalScrollBar());
     m_verticalBar->gatherChanges(false);
     // What is new: the lines from the one joined on (the caret's old and new lines when it
     // follows), down to the bottom of the view.

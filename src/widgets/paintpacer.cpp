@@ -43,6 +43,12 @@ void PaintPacer::aboutToChange(const QList<QWidget *> &widgets)
         hold(widget);
 }
 
+void PaintPacer::holdToo(QWidget *widget)
+{
+    if (m_holding)
+        hold(widget);
+}
+
 void PaintPacer::hold(QWidget *widget)
 {
     // Held by this pacer: its updates switched off on the widget itself.

@@ -28,6 +28,9 @@ public:
     /// Call before changing only `widgets` (some of the paced ones): a held frame holds back
     /// just the widgets that change, since letting a widget paint again repaints it whole.
     void aboutToChange(const QList<QWidget *> &widgets);
+    /// While the frame is held, holds back `widget` (one of the paced ones) too: for a widget
+    /// that turns out to change only after the others.
+    void holdToo(QWidget *widget);
     /// Whether changes wait for the end of the frame to be painted.
     bool isHolding() const { return m_holding; }
 

@@ -27,10 +27,15 @@ void SteadyScrollBar::gatherChanges(bool on)
 {
     m_gathering = on;
     if (!on && m_gathered) {
-        m_gathered = false;
-        if (!m_shown || *m_shown != look())
+        if (gatheredChangesShow())
             update();
+        m_gathered = false;
     }
+}
+
+bool SteadyScrollBar::gatheredChangesShow() const
+{
+    return m_gathered && (!m_shown || *m_shown != look());
 }
 
 void SteadyScrollBar::sliderChange(SliderChange change)

@@ -24,6 +24,8 @@ public:
     /// gathered: the bar is painted again at the end if it then looks other than it is shown,
     /// not for the steps in between (a range grown by a row before the value follows it).
     void gatherChanges(bool on);
+    /// Whether the changes gathered so far make the bar look other than it is shown.
+    bool gatheredChangesShow() const;
 
 protected:
     void sliderChange(SliderChange change) override;

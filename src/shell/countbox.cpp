@@ -4,6 +4,7 @@
 #include "shell/countbox.h"
 
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QLabel>
 
 namespace orvel {
@@ -34,6 +35,13 @@ void CountBox::resizeEvent(QResizeEvent *)
 
 void CountBox::takeHints()
 {
+    // A single line's hints follow its advance: a count as wide as the last one (most are) is
+    // measured once, not laid out for the hints again.
+    const qreal advance = QFontMetricsF(m_label->font()).horizontalAdvance(m_label->text());
+    if (advance == m_advance && m_label->font() == m_font)
+        return;
+    m_advance = advance;
+    m_font = m_label->font();
     const QSize hint = m_label->sizeHint();
     const QSize minimumHint = m_label->minimumSizeHint();
     if (hint == m_hint && minimumHint == m_minimumHint)

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <QFont>
 #include <QWidget>
 
 class QLabel;
@@ -34,6 +35,9 @@ private:
     QLabel *m_label;
     QSize m_hint;
     QSize m_minimumHint;
+    /// What the hints were taken for: the text's advance in the label's font.
+    qreal m_advance = -1;
+    QFont m_font;
 };
 
 } // namespace orvel

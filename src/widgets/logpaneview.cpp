@@ -47,6 +47,8 @@ LogPaneView::LogPaneView(QWidget *parent)
     setVerticalScrollBar(m_verticalBar);
     horizontalScrollBar()->setSingleStep(cellWidth());
     m_pacer = new PaintPacer({viewport(), verticalScrollBar(), horizontalScrollBar()}, this);
+    // Rows held back in a frame are scrolled into place at its end, not painted whole.
+    m_view = new HeldView(viewport(), m_pacer);
     updateScrollBars();
 }
 
@@ -93,7 +95,7 @@ void LogPaneView::appendLogText(const QString &text)
                                               viewport()->height() / lineHeight() + 1)) *
                     lineHeight();
     if (top < viewport()->height())
-        viewport()->update(0, top, viewport()->width(), viewport()->height() - top);
+        m_view->update(QRect(0, top, viewport()->width(), viewport()->height() - top));
     Q_EMIT textChanged();
 }
 
@@ -119,7 +121,7 @@ void LogPaneView::textReplaced()
     m_caret = m_anchor = m_index.size();
     updateScrollBars();
     scrollToEnd();
-    viewport()->update();
+    m_view->update();
     Q_EMIT textChanged();
 }
 
@@ -182,7 +184,7 @@ void LogPaneView::setCaretPosition(qsizetype position, bool keepAnchor)
     if (!keepAnchor)
         m_anchor = m_caret;
     ensureCaretVisible();
-    viewport()->update();
+    m_view->update();
     if (hasSelection() && QApplication::clipboard()->supportsSelection())
         QApplication::clipboard()->setText(selectedText(), QClipboard::Selection);
 }
@@ -191,7 +193,7 @@ void LogPaneView::moveCaretToEnd()
 {
     m_caret = m_anchor = m_index.size();
     scrollToEnd();
-    viewport()->update();
+    m_view->update();
 }
 
 QString LogPaneView::selectedText() const
@@ -204,7 +206,7 @@ void LogPaneView::selectAll()
 {
     m_anchor = 0;
     m_caret = m_index.size();
-    viewport()->update();
+    m_view->update();
 }
 
 void LogPaneView::copy() const
@@ -326,11 +328,7 @@ void LogPaneView::scrollContentsBy(int dx, int dy)
 {
     // The lines on screen move with the view: their pixels are moved (dy counts lines, dx
     // pixels), and only what comes into view is painted.
-    const int down = dy * lineHeight();
-    if (std::abs(dx) < viewport()->width() && std::abs(down) < viewport()->height())
-        viewport()->scroll(dx, down);
-    else
-        viewport()->update();
+    m_view->scroll(dx, dy * lineHeight());
 }
 
 void LogPaneView::keyPressEvent(QKeyEvent *event)
@@ -437,13 +435,13 @@ void LogPaneView::contextMenuEvent(QContextMenuEvent *event)
 void LogPaneView::focusInEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusInEvent(event);
-    viewport()->update();
+    m_view->update();
 }
 
 void LogPaneView::focusOutEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusOutEvent(event);
-    viewport()->update();
+    m_view->update();
 }
 
 } // namespace orvel

@@ -166,6 +166,8 @@ private:
     Projection m_projection = Projection::Perspective;
     bool m_legendShown = false;
     std::array<bool, 2> m_excluded{};
+    /// What the legend was last built for: shown, filled, the exclusions and the labels.
+    QString m_legendBuiltFor;
 
     std::array<std::vector<double>, 2> m_values;
     std::array<qint32, 2> m_drawnPoints{};

@@ -220,8 +220,8 @@ private Q_SLOTS:
         pane.appendLogText(QStringLiteral("held\t1\r\n"));
         pane.appendLogText(QStringLiteral("held\t2\r\n"));
         QTest::qWait(2 * FrameClock::FrameMs);
-        QVERIFY2(painted.area.top() > 0, qPrintable(QStringLiteral("painted from %1 down")
-                                                       .arg(painted.area.top())));
+        QVERIFY2(painted.area.top() > 0,
+                 qPrintable(QStringLiteral("painted from %1 down").arg(painted.area.top())));
         QVERIFY(asFresh());
         pane.appendLogText(QStringLiteral("12\t3"));
         QVERIFY(asFresh());

@@ -47,8 +47,6 @@ LogPaneView::LogPaneView(QWidget *parent)
     setVerticalScrollBar(m_verticalBar);
     horizontalScrollBar()->setSingleStep(cellWidth());
     m_pacer = new PaintPacer({viewport(), verticalScrollBar(), horizontalScrollBar()}, this);
-    // Rows held back in a frame are scrolled into place at its end, not painted whole.
-    m_view = new HeldView(viewport(), m_pacer);
     updateScrollBars();
 }
 
@@ -95,7 +93,7 @@ void LogPaneView::appendLogText(const QString &text)
                                               viewport()->height() / lineHeight() + 1)) *
                     lineHeight();
     if (top < viewport()->height())
-        m_view->update(QRect(0, top, viewport()->width(), viewport()->height() - top));
+        viewport()->update(0, top, viewport()->width(), viewport()->height() - top);
     Q_EMIT textChanged();
 }
 
@@ -121,7 +119,7 @@ void LogPaneView::textReplaced()
     m_caret = m_anchor = m_index.size();
     updateScrollBars();
     scrollToEnd();
-    m_view->update();
+    viewport()->update();
     Q_EMIT textChanged();
 }
 
@@ -184,7 +182,7 @@ void LogPaneView::setCaretPosition(qsizetype position, bool keepAnchor)
     if (!keepAnchor)
         m_anchor = m_caret;
     ensureCaretVisible();
-    m_view->update();
+    viewport()->update();
     if (hasSelection() && QApplication::clipboard()->supportsSelection())
         QApplication::clipboard()->setText(selectedText(), QClipboard::Selection);
 }
@@ -193,7 +191,7 @@ void LogPaneView::moveCaretToEnd()
 {
     m_caret = m_anchor = m_index.size();
     scrollToEnd();
-    m_view->update();
+    viewport()->update();
 }
 
 QString LogPaneView::selectedText() const
@@ -206,7 +204,7 @@ void LogPaneView::selectAll()
 {
     m_anchor = 0;
     m_caret = m_index.size();
-    m_view->update();
+    viewport()->update();
 }
 
 void LogPaneView::copy() const
@@ -328,7 +326,11 @@ void LogPaneView::scrollContentsBy(int dx, int dy)
 {
     // The lines on screen move with the view: their pixels are moved (dy counts lines, dx
     // pixels), and only what comes into view is painted.
-    m_view->scroll(dx, dy * lineHeight());
+    const int down = dy * lineHeight();
+    if (std::abs(dx) < viewport()->width() && std::abs(down) < viewport()->height())
+        viewport()->scroll(dx, down);
+    else
+        viewport()->update();
 }
 
 void LogPaneView::keyPressEvent(QKeyEvent *event)
@@ -435,13 +437,13 @@ void LogPaneView::contextMenuEvent(QContextMenuEvent *event)
 void LogPaneView::focusInEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusInEvent(event);
-    m_view->update();
+    viewport()->update();
 }
 
 void LogPaneView::focusOutEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusOutEvent(event);
-    m_view->update();
+    viewport()->update();
 }
 
 } // namespace orvel

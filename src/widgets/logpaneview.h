@@ -5,7 +5,6 @@
 
 #include "logfile/logpane.h"
 #include "logfile/logtextindex.h"
-#include "widgets/heldview.h"
 #include "widgets/lineimagecache.h"
 #include "widgets/paintpacer.h"
 #include "widgets/steadyscrollbar.h"
@@ -105,7 +104,6 @@ private:
     LogTextIndex m_index;
     SteadyScrollBar *m_verticalBar = nullptr;
     PaintPacer *m_pacer = nullptr;
-    HeldView *m_view = nullptr;
     LineImageCache m_lineImages;
     qsizetype m_caret = 0;
     qsizetype m_anchor = 0;

@@ -43,22 +43,6 @@ void PaintPacer::aboutToChange(const QList<QWidget *> &widgets)
         hold(widget);
 }
 
-void PaintPacer::setRelease(QWidget *widget, std::function<void()> release)
-{
-    m_releases.emplace_back(widget, std::move(release));
-}
-
-void PaintPacer::release(QWidget *widget)
-{
-    for (const auto &[releasing, release] : m_releases) {
-        if (releasing == widget) {
-            release();
-            return;
-        }
-    }
-    widget->setUpdatesEnabled(true); // paints it whole
-}
-
 void PaintPacer::holdToo(QWidget *widget)
 {
     if (m_holding)
@@ -92,7 +76,7 @@ void PaintPacer::setHeld(bool held)
         if (held)
             hold(widget);
         else if (widget->testAttribute(Qt::WA_ForceUpdatesDisabled))
-            release(widget);
+            widget->setUpdatesEnabled(true); // paints it whole
     }
 }
 

@@ -7,10 +7,6 @@
 #include <QObject>
 #include <QPointer>
 
-#include <functional>
-#include <utility>
-#include <vector>
-
 class QWidget;
 
 namespace orvel {
@@ -35,10 +31,6 @@ public:
     /// While the frame is held, holds back `widget` (one of the paced ones) too: for a widget
     /// that turns out to change only after the others.
     void holdToo(QWidget *widget);
-    /// Lets `release` end the hold of `widget` (one of the paced ones) at the end of a frame,
-    /// instead of switching its updates back on, which repaints it whole. `release` must switch
-    /// them back on.
-    void setRelease(QWidget *widget, std::function<void()> release);
     /// Whether changes wait for the end of the frame to be painted.
     bool isHolding() const { return m_holding; }
 
@@ -48,10 +40,8 @@ private:
     void frameEnded();
     void setHeld(bool held);
     void hold(QWidget *widget);
-    void release(QWidget *widget);
 
     QList<QPointer<QWidget>> m_widgets;
-    std::vector<std::pair<QWidget *, std::function<void()>>> m_releases;
     bool m_holding = false;
     /// Whether the widgets changed (or were painted) in the running frame.
     bool m_changedInFrame = false;

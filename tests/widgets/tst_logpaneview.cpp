@@ -212,17 +212,6 @@ private Q_SLOTS:
                                     .arg(viewport->height())));
             QVERIFY(asFresh());
         }
-        // Rows arriving one after another within a frame: the first is painted, the rest are
-        // held back and then scrolled into place, not painted with the whole view.
-        pane.appendLogText(QStringLiteral("first of a frame\r\n"));
-        QCoreApplication::sendPostedEvents(); // painted at once; the frame's timer has not run
-        painted.area = QRect();
-        pane.appendLogText(QStringLiteral("held\t1\r\n"));
-        pane.appendLogText(QStringLiteral("held\t2\r\n"));
-        QTest::qWait(2 * FrameClock::FrameMs);
-        QVERIFY2(painted.area.top() > 0,
-                 qPrintable(QStringLiteral("painted from %1 down").arg(painted.area.top())));
-        QVERIFY(asFresh());
         pane.appendLogText(QStringLiteral("12\t3"));
         QVERIFY(asFresh());
         pane.appendLogText(QStringLiteral("00\t99\r\n"));

@@ -313,16 +313,11 @@ void ChartControl::redraw()
 void ChartControl::updateLegend(bool filled)
 {
     // Built again only when it changes: a new legend is measured and laid out afresh.
-    const QString builtFor =
-        QStringLiteral("%1%2%3%4\n%5\n%6")
-            .arg(int(m_legendShown))
-            .arg(int(filled))
-            .arg(int(m_excluded[0]))
-            .arg(int(m_excluded[1]))
-            .arg(m_model.columnLabel(LargeSeries), m_model.columnLabel(SmallSeries));
-    if (builtFor == m_legendBuiltFor)
+    LegendContent content{m_legendShown, filled, m_excluded, m_model.columnLabel(LargeSeries),
+                          m_model.columnLabel(SmallSeries)};
+    if (content == m_legendBuiltFor)
         return;
-    m_legendBuiltFor = builtFor;
+    m_legendBuiltFor = std::move(content);
     m_look->setLegendShown(m_legendShown);
     m_plot->legend->clearItems();
     for (qint32 series : {LargeSeries, SmallSeries}) {

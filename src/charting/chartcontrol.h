@@ -166,8 +166,17 @@ private:
     Projection m_projection = Projection::Perspective;
     bool m_legendShown = false;
     std::array<bool, 2> m_excluded{};
-    /// What the legend was last built for: shown, filled, the exclusions and the labels.
-    QString m_legendBuiltFor;
+    /// What the legend was last built for.
+    struct LegendContent
+    {
+        bool shown = false;
+        bool filled = false;
+        std::array<bool, 2> excluded{};
+        QString largeLabel;
+        QString smallLabel;
+        bool operator==(const LegendContent &) const = default;
+    };
+    std::optional<LegendContent> m_legendBuiltFor;
 
     std::array<std::vector<double>, 2> m_values;
     std::array<qint32, 2> m_drawnPoints{};

@@ -21,7 +21,6 @@ public:
     /// Makes `label` the box's child, filling it.
     CountBox(QLabel *label, QWidget *parent = nullptr);
 
-    QLabel *label() const { return m_label; }
     QSize sizeHint() const override { return m_hint; }
     QSize minimumSizeHint() const override { return m_minimumHint; }
 

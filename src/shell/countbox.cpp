@@ -4,7 +4,6 @@
 #include "shell/countbox.h"
 
 #include <QEvent>
-#include <QFontMetricsF>
 #include <QLabel>
 
 namespace orvel {
@@ -36,8 +35,8 @@ void CountBox::resizeEvent(QResizeEvent *)
 void CountBox::takeHints()
 {
     // A single line's hints follow its advance: a count as wide as the last one (most are) is
-    // measured once, not laid out for the hints again.
-    const qreal advance = QFontMetricsF(m_label->font()).horizontalAdvance(m_label->text());
+    // not laid out for the hints again.
+    const qreal advance = m_advances.of(m_label->font(), m_label->text());
     if (advance == m_advance && m_label->font() == m_font)
         return;
     m_advance = advance;

@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "widgets/textadvance.h"
+
 #include <QFont>
 #include <QWidget>
 
@@ -37,6 +39,7 @@ private:
     /// What the hints were taken for: the text's advance in the label's font.
     qreal m_advance = -1;
     QFont m_font;
+    TextAdvance m_advances;
 };
 
 } // namespace orvel

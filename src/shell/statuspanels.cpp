@@ -6,10 +6,10 @@
 #include "common/clock.h"
 #include "common/localeformats.h"
 #include "widgets/paintpacer.h"
+#include "widgets/textadvance.h"
 
 #include <QApplication>
 #include <QEvent>
-#include <QFontMetricsF>
 #include <QLabel>
 #include <QPainter>
 #include <QPalette>
@@ -58,18 +58,8 @@ public:
         update();
     }
 
-    /// The width of the text in `font`, measured once for each text and font.
-    qreal textAdvance(const QFont &font) const
-    {
-        const QString current = text();
-        // At first the empty text, whose width is 0 in any font.
-        if (m_measuredText != current || m_measuredFont != font) {
-            m_measuredText = current;
-            m_measuredFont = font;
-            m_advance = QFontMetricsF(font).horizontalAdvance(current);
-        }
-        return m_advance;
-    }
+    /// The width of the text in `font`.
+    qreal textAdvance(const QFont &font) const { return m_advances.of(font, text()); }
 
     /// The text elided to the panel's width, kept for its text, width and font. A text that
     /// fits (its measured width, as eliding measures it) is shown as it is without eliding.
@@ -113,9 +103,7 @@ protected:
 
 private:
     const QPixmap *m_frame = nullptr;
-    mutable QString m_measuredText;
-    mutable QFont m_measuredFont;
-    mutable qreal m_advance = 0;
+    mutable TextAdvance m_advances;
     mutable QString m_elidedFrom;
     mutable QFont m_elidedFont;
     mutable QString m_shown;
@@ -238,7 +226,7 @@ void StatusPanels::arrange()
             continue;
         }
         ++shown;
-        // Widths as QFontMetrics::horizontalAdvance rounds them; each text measured once.
+        // Widths as QFontMetrics::horizontalAdvance rounds them.
         content[std::size_t(i)] = i == Animations ? FrameWidth + 2
                                   : label->text().isEmpty()
                                       ? 0

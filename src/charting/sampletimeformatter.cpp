@@ -23,11 +23,7 @@ QString SampleTimeFormatter::FormatSampleTime(const QDateTime &time, bool withDa
     const QString clock = minuteText(time.time());
     if (!withDate)
         return clock;
-    if (time.date() != m_lastDate || m_lastDateText.isNull()) {
-        m_lastDate = time.date();
-        m_lastDateText = m_formats.shortDate(m_lastDate);
-    }
-    return m_lastDateText + QStringLiteral(" - ") + clock;
+    return m_formats.shortDate(time.date()) + QStringLiteral(" - ") + clock;
 }
 
 QString SampleTimeFormatter::minuteText(QTime time) const

@@ -32,8 +32,6 @@ private:
     LocaleFormats m_formats;
     /// Short time texts by minute of the day, made on first use.
     mutable std::vector<QString> m_minutes;
-    mutable QDate m_lastDate;
-    mutable QString m_lastDateText;
 };
 
 } // namespace orvel

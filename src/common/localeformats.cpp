@@ -61,7 +61,11 @@ QString LocaleFormats::generalDate(const QDateTime &time) const
 
 QString LocaleFormats::shortDate(QDate date) const
 {
-    return m_locale.toString(date, m_shortDateFormat);
+    if (date != m_lastDate || m_lastDateText.isNull()) {
+        m_lastDate = date;
+        m_lastDateText = m_locale.toString(date, m_shortDateFormat);
+    }
+    return m_lastDateText;
 }
 
 QString LocaleFormats::shortTime(QTime time) const

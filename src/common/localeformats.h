@@ -10,7 +10,8 @@
 namespace orvel {
 
 /// The named date, time and number forms the program writes, rendered in a given locale.
-/// Everything here is pure: the same locale and value always give the same text.
+/// Everything here is pure: the same locale and value always give the same text. The last
+/// date's text is kept (every row of a day has the same date), so one thread at a time.
 class LocaleFormats
 {
 public:
@@ -44,6 +45,8 @@ private:
     QString m_shortDateFormat;
     QString m_longTimeFormat;
     QString m_shortTimeFormat;
+    mutable QDate m_lastDate;
+    mutable QString m_lastDateText;
 };
 
 } // namespace orvel

@@ -41,7 +41,8 @@ LogPaneView::LogPaneView(QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
-    viewport()->setAutoFillBackground(true);
+    // The paint fills every pixel it is asked for: no background is filled first.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     // Following a long log, the handle stays put: the bar is not painted for every row.
     m_verticalBar = new SteadyScrollBar(Qt::Vertical, this);
     setVerticalScrollBar(m_verticalBar);
@@ -57,7 +58,14 @@ int LogPaneView::lineHeight() const
 
 int LogPaneView::cellWidth() const
 {
-    return std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('0')));
+    // Asked for at every row: measured again only when the font or the resolution changes.
+    const int dpi = logicalDpiX();
+    if (m_cellWidth == 0 || font() != m_cellFont || dpi != m_cellDpi) {
+        m_cellFont = font();
+        m_cellDpi = dpi;
+        m_cellWidth = std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('0')));
+    }
+    return m_cellWidth;
 }
 
 void LogPaneView::appendLogText(const QString &text)
@@ -287,6 +295,7 @@ void LogPaneView::paintEvent(QPaintEvent *event)
             continue;
         }
         const QString shown = shownText();
+        painter.fillRect(QRect(QPoint(0, top), lineSize), colours.base());
         drawLine(painter, top, shown);
 
         // The selection, including the line end when it runs on into the next line.
@@ -303,6 +312,10 @@ void LogPaneView::paintEvent(QPaintEvent *event)
         }
     }
     m_lineImages.keepOnly(first, last);
+    // Below the last line.
+    const QRect below(0, int(std::max(paintFrom, paintTo) - first) * height, viewport()->width(),
+                      viewport()->height());
+    painter.fillRect(below & area, colours.base());
 
     const qsizetype caretLine = lineOf(m_caret);
     if (hasFocus() && caretLine >= paintFrom && caretLine < paintTo) {

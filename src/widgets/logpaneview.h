@@ -10,6 +10,7 @@
 #include "widgets/steadyscrollbar.h"
 
 #include <QAbstractScrollArea>
+#include <QFont>
 #include <QString>
 
 namespace orvel {
@@ -104,6 +105,9 @@ private:
     LogTextIndex m_index;
     SteadyScrollBar *m_verticalBar = nullptr;
     PaintPacer *m_pacer = nullptr;
+    mutable QFont m_cellFont;
+    mutable int m_cellDpi = 0;
+    mutable int m_cellWidth = 0;
     LineImageCache m_lineImages;
     qsizetype m_caret = 0;
     qsizetype m_anchor = 0;

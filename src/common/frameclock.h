@@ -16,15 +16,15 @@ namespace orvel {
 ///
 /// A frame is one screen frame (FrameMs) while changes come now and then. When frames follow one
 /// another without a quiet frame between them for BusyAfterMs (readings pouring in), the frames
-/// grow to BusyFrameMs until the stream pauses: the window then shows the latest state about 20
-/// times a second instead of 60, at a third of the cost, and a change after a quiet frame is
-/// still painted at once.
+/// grow to BusyFrameMs until the stream pauses: the window then shows the latest state about 10
+/// times a second instead of 60, which is all a reader can follow of a flood, at a sixth of the
+/// cost; a change after a quiet frame is still painted at once.
 class FrameClock : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int FrameMs = 16;
-    static constexpr int BusyFrameMs = 3 * FrameMs;
+    static constexpr int BusyFrameMs = 6 * FrameMs;
     static constexpr int BusyAfterMs = 250;
 
     static FrameClock &instance();

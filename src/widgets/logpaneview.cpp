@@ -53,19 +53,27 @@ LogPaneView::LogPaneView(QWidget *parent)
 
 int LogPaneView::lineHeight() const
 {
-    return fontMetrics().lineSpacing();
+    measure();
+    return m_lineHeight;
 }
 
 int LogPaneView::cellWidth() const
 {
+    measure();
+    return m_cellWidth;
+}
+
+void LogPaneView::measure() const
+{
     // Asked for at every row: measured again only when the font or the resolution changes.
     const int dpi = logicalDpiX();
-    if (m_cellWidth == 0 || font() != m_cellFont || dpi != m_cellDpi) {
-        m_cellFont = font();
-        m_cellDpi = dpi;
-        m_cellWidth = std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('0')));
-    }
-    return m_cellWidth;
+    if (m_cellWidth != 0 && font() == m_measuredFont && dpi == m_measuredDpi)
+        return;
+    m_measuredFont = font();
+    m_measuredDpi = dpi;
+    const QFontMetrics metrics = fontMetrics();
+    m_cellWidth = std::max(1, metrics.horizontalAdvance(QLatin1Char('0')));
+    m_lineHeight = std::max(1, metrics.lineSpacing());
 }
 
 void LogPaneView::appendLogText(const QString &text)

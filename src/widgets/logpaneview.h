@@ -95,6 +95,7 @@ private:
     qsizetype positionAt(const QPoint &point) const;
     int lineHeight() const;
     int cellWidth() const;
+    void measure() const;
     void updateScrollBars();
     /// The horizontal bar's maximum: how far the widest line reaches past the view.
     int horizontalMaximum() const;
@@ -105,9 +106,11 @@ private:
     LogTextIndex m_index;
     SteadyScrollBar *m_verticalBar = nullptr;
     PaintPacer *m_pacer = nullptr;
-    mutable QFont m_cellFont;
-    mutable int m_cellDpi = 0;
+    /// What the font measures, and what it was measured for.
+    mutable QFont m_measuredFont;
+    mutable int m_measuredDpi = 0;
     mutable int m_cellWidth = 0;
+    mutable int m_lineHeight = 1;
     LineImageCache m_lineImages;
     qsizetype m_caret = 0;
     qsizetype m_anchor = 0;

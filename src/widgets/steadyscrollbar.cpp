@@ -30,20 +30,27 @@ void SteadyScrollBar::gatherChanges(bool on)
         if (gatheredChangesShow())
             update();
         m_gathered = false;
+        m_gatheredShows.reset();
     }
 }
 
 bool SteadyScrollBar::gatheredChangesShow() const
 {
-    return m_gathered && (!m_shown || *m_shown != look());
+    if (!m_gathered)
+        return false;
+    if (!m_gatheredShows)
+        m_gatheredShows = !m_shown || *m_shown != look();
+    return *m_gatheredShows;
 }
 
 void SteadyScrollBar::sliderChange(SliderChange change)
 {
     // Any other change (the orientation) and a bar not painted yet go the usual way.
     if (change != SliderOrientationChange && m_shown) {
-        if (m_gathering)
+        if (m_gathering) {
             m_gathered = true;
+            m_gatheredShows.reset();
+        }
         if (m_gathering || *m_shown == look())
             return;
     }

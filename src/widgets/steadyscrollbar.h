@@ -46,6 +46,8 @@ private:
     std::optional<Look> m_shown;
     bool m_gathering = false;
     bool m_gathered = false;
+    /// Whether the gathered changes move the bar, once asked (the handle's place costs a look).
+    mutable std::optional<bool> m_gatheredShows;
 };
 
 } // namespace orvel

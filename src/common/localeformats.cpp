@@ -49,7 +49,13 @@ LocaleFormats::LocaleFormats(QLocale locale)
     , m_shortDateFormat(shortDateFormatOf(m_locale))
     , m_longTimeFormat(longTimeFormatOf(m_locale))
     , m_shortTimeFormat(shortTimeFormatOf(m_locale))
-{}
+    , m_longTimeShowsMs(m_longTimeFormat.contains(QLatin1Char('z')))
+    , m_groupingLocale(m_locale)
+    , m_ungroupedLocale(m_locale)
+{
+    m_groupingLocale.setNumberOptions(m_locale.numberOptions() & ~QLocale::OmitGroupSeparator);
+    m_ungroupedLocale.setNumberOptions(QLocale::OmitGroupSeparator);
+}
 
 QString LocaleFormats::generalDate(const QDateTime &time) const
 {
@@ -80,21 +86,25 @@ QString LocaleFormats::longDate(QDate date) const
 
 QString LocaleFormats::longTime(QTime time) const
 {
-    return m_locale.toString(time, m_longTimeFormat);
+    // Rows arriving within one second share its text, unless the form shows milliseconds.
+    const QTime shown = m_longTimeShowsMs || !time.isValid()
+                            ? time
+                            : QTime(time.hour(), time.minute(), time.second());
+    if (shown != m_lastTime || m_lastTimeText.isNull()) {
+        m_lastTime = shown;
+        m_lastTimeText = m_locale.toString(shown, m_longTimeFormat);
+    }
+    return m_lastTimeText;
 }
 
 QString LocaleFormats::grouped(qint64 value) const
 {
-    QLocale locale = m_locale;
-    locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
-    return locale.toString(value);
+    return m_groupingLocale.toString(value);
 }
 
 QString LocaleFormats::oneDecimal(double value) const
 {
-    QLocale locale = m_locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(value, 'f', 1);
+    return m_ungroupedLocale.toString(value, 'f', 1);
 }
 
 } // namespace orvel

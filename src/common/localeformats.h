@@ -11,7 +11,7 @@ namespace orvel {
 
 /// The named date, time and number forms the program writes, rendered in a given locale.
 /// Everything here is pure: the same locale and value always give the same text. The last
-/// date's text is kept (every row of a day has the same date), so one thread at a time.
+/// date's and time's texts are kept (rows follow one another in time), so one thread at a time.
 class LocaleFormats
 {
 public:
@@ -45,8 +45,13 @@ private:
     QString m_shortDateFormat;
     QString m_longTimeFormat;
     QString m_shortTimeFormat;
+    bool m_longTimeShowsMs = false;
+    QLocale m_groupingLocale;
+    QLocale m_ungroupedLocale;
     mutable QDate m_lastDate;
     mutable QString m_lastDateText;
+    mutable QTime m_lastTime;
+    mutable QString m_lastTimeText;
 };
 
 } // namespace orvel

@@ -47,6 +47,7 @@ LogFrame::LogFrame(QWidget *parent)
         captionLabel->setAlignment(Qt::AlignHCenter);
         auto *label = new QLabel(QStringLiteral("0"), this);
         label->setObjectName(name);
+        label->setTextFormat(Qt::PlainText);
         label->setAlignment(Qt::AlignHCenter);
         QFont font = label->font();
         font.setPointSizeF(font.pointSizeF() * 1.5);

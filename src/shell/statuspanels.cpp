@@ -141,6 +141,7 @@ StatusPanels::StatusPanels(QStatusBar *bar, const Clock &clock, const LocaleForm
     for (int i = 0; i < Keys.size(); ++i) {
         auto *label = new PanelLabel(m_row);
         label->setObjectName(Keys[i]);
+        label->setTextFormat(Qt::PlainText);
         label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
         label->setAlignment(Qt::AlignVCenter | (i == 0 ? Qt::AlignHCenter : Qt::AlignLeft));
         m_panels.append(label);

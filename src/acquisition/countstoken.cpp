@@ -7,6 +7,7 @@
 #include "common/localeformats.h"
 #include "common/shownline.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -55,7 +56,15 @@ qint32 toCount(const QString &field, QStringView line)
                       QStringLiteral("Type mismatch: %1 in the counts line %2 is not a number.")
                           .arg(quotedForMessage(field), quotedForMessage(line)));
     }
-    // Halves go to the even neighbour (the default rounding mode).
+    // Plain digits, as the unit sends them, are read as they stand; a sign or a fraction goes
+    // through the number parser, and halves go to the even neighbour (the default rounding mode).
+    if (field.size() <= 9 &&
+        std::all_of(field.cbegin(), field.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+        qint32 value = 0;
+        for (const QChar c : field)
+            value = value * 10 + (c.unicode() - u'0');
+        return value;
+    }
     const double value = std::nearbyint(QLocale::c().toDouble(field));
     if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max()) {
         throw Failure(Failure::Overflow, Source,

@@ -7,7 +7,7 @@ set -eu
 packages=(
     cmake make g++ pkg-config
     qt6-base-dev qt6-serialport-dev libqcustomplot-dev
-    libgl-dev libqt6svg6
+    libgl-dev libqt6svg6 libxcb1-dev
     libmosquitto-dev mosquitto mosquitto-clients
     xvfb x11-utils lintian
 )

@@ -6,6 +6,7 @@
 #include "common/clock.h"
 #include "common/localeformats.h"
 #include "widgets/paintpacer.h"
+#include "widgets/serverframes.h"
 #include "widgets/textadvance.h"
 
 #include <QApplication>
@@ -41,6 +42,15 @@ QPixmap blankFrame(int height)
     QPixmap frame(FrameWidth, height);
     frame.fill(Qt::transparent);
     return frame;
+}
+
+/// Draws `frame` centred in `widget`, as the indicator panel shows it.
+void drawIndicatorFrame(QPainter &painter, const QWidget *widget, const QPixmap &frame)
+{
+    const QSize size = frame.deviceIndependentSize().toSize();
+    painter.drawPixmap(
+        QStyle::alignedRect(widget->layoutDirection(), Qt::AlignCenter, size, widget->rect()),
+        frame);
 }
 
 /// A panel that elides its text to its width and shows an animation frame without a new layout:
@@ -89,9 +99,7 @@ protected:
         if (testAttribute(Qt::WA_OpaquePaintEvent))
             painter.fillRect(rect(), palette().window());
         if (m_frame) {
-            const QSize size = m_frame->deviceIndependentSize().toSize();
-            painter.drawPixmap(QStyle::alignedRect(layoutDirection(), Qt::AlignCenter, size, area),
-                               *m_frame);
+            drawIndicatorFrame(painter, this, *m_frame);
             return;
         }
         const QString shown = shownText();
@@ -149,6 +157,16 @@ StatusPanels::StatusPanels(QStatusBar *bar, const Clock &clock, const LocaleForm
     // The indicator paints its whole panel, so a frame repaints nothing behind it.
     panel(QStringLiteral("Animations"))->setAttribute(Qt::WA_OpaquePaintEvent);
     panel(QStringLiteral("Animations"))->setVisible(false);
+    QLabel *animations = panel(QStringLiteral("Animations"));
+    m_serverFrames = ServerFrames::create(
+        animations, ProgressFrameCount + ActivityFrameCount,
+        [this, animations](QImage &image, int index) {
+            QPainter painter(&image);
+            drawIndicatorFrame(painter, animations,
+                               index < ProgressFrameCount
+                                   ? m_progressFrames[index]
+                                   : m_activityFrames[index - ProgressFrameCount]);
+        });
     m_counterPacer = new PaintPacer({m_panels[NumSamples]}, this);
     m_row->installEventFilter(this);
     bar->window()->installEventFilter(this);
@@ -318,10 +336,17 @@ void StatusPanels::refreshClock()
     setText(QStringLiteral("Time"), m_formats.shortTime(now.time()));
 }
 
-void StatusPanels::showFrame(const QPixmap *frame, int number)
+void StatusPanels::showFrame(const QList<QPixmap> *frames, int number)
 {
-    asPanel(panel(QStringLiteral("Animations")))->setFrame(frame);
-    m_shownFrame = frame ? number : 0;
+    m_shownFrame = frames ? number : 0;
+    if (m_serverFrames) {
+        const int first = frames == &m_progressFrames ? 0 : ProgressFrameCount;
+        if (m_serverFrames->show(frames ? first + number - 1 : -1))
+            return;
+        delete m_serverFrames; // the server cannot show them: the panel paints them instead
+    }
+    asPanel(panel(QStringLiteral("Animations")))
+        ->setFrame(frames ? &(*frames)[number - 1] : nullptr);
 }
 
 void StatusPanels::ShowWaitingForData(bool on)
@@ -363,13 +388,13 @@ void StatusPanels::ShowLoggingActivity()
 void StatusPanels::ProgressAnimationTimer_Timer()
 {
     m_progressFrame = m_progressFrame % ProgressFrameCount + 1;
-    showFrame(&m_progressFrames[m_progressFrame - 1], m_progressFrame);
+    showFrame(&m_progressFrames, m_progressFrame);
 }
 
 void StatusPanels::DownloadAnimationTimer_Timer()
 {
     m_activityFrame = m_activityFrame % ActivityFrameCount + 1;
-    showFrame(&m_activityFrames[m_activityFrame - 1], m_activityFrame);
+    showFrame(&m_activityFrames, m_activityFrame);
     if (m_activityFrame == ActivityFrameCount)
         ++m_activityCycles;
     if (m_activityCycles > 1) {

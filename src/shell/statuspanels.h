@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QPixmap>
+#include <QPointer>
 #include <QTimer>
 
 #include <functional>
@@ -19,6 +20,7 @@ namespace orvel {
 class Clock;
 class LocaleFormats;
 class PaintPacer;
+class ServerFrames;
 
 /// The main window's status bar: six panels by key ("Animations", "Message", "NumSamples",
 /// "Version", "Date", "Time") and the two activity indicators of the first panel — the waiting
@@ -29,8 +31,9 @@ class PaintPacer;
 /// The panels sit side by side in one row that never lets their texts overlap: each panel is as
 /// wide as its text (at least its design width while there is room), the counter takes what is
 /// left over, and when the bar is too narrow the least important texts are elided first
-/// (version, date, time, message, then the counter). A frame repaints only the indicator's own
-/// rectangle; while the window is minimised or hidden the waiting animation pauses.
+/// (version, date, time, message, then the counter). Under X11 the server shows the indicator's
+/// frames by itself (ServerFrames); elsewhere a frame repaints only the indicator's own rectangle.
+/// While the window is minimised or hidden the waiting animation pauses.
 class StatusPanels : public QObject
 {
     Q_OBJECT
@@ -79,7 +82,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void showFrame(const QPixmap *frame, int number);
+    /// Shows frame `number` (1-based) of `frames`, or none for null.
+    void showFrame(const QList<QPixmap> *frames, int number);
     void setMessage(const QString &text);
     void setAnimationsVisible(bool on);
     /// Places the panels in the row (see the class comment).
@@ -93,6 +97,8 @@ private:
     QStatusBar *m_bar;
     QWidget *m_row = nullptr;
     PaintPacer *m_counterPacer = nullptr;
+    /// Shows the indicator's frames where the window system can (null elsewhere).
+    QPointer<ServerFrames> m_serverFrames;
     const Clock &m_clock;
     const LocaleFormats &m_formats;
     std::function<bool()> m_isRecording;

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Orvel
 
-// What the window system shows as the captions: the X11 name properties of the real windows, read
-// with xprop from a virtual X server that the test starts for itself; and the installed program
-// ending cleanly when told to.
+// What the window system shows, on a virtual X server that the test starts for itself: the captions
+// (the X11 name properties of the real windows, read with xprop) and the status bar's indicator
+// (the screen's pixels); and the installed program ending cleanly when told to.
 
 #include "shell/applicationidentity.h"
 #include "shell/mainwindow.h"
 #include "shell/recordingcontroller.h"
+#include "shell/statuspanels.h"
 #include "shellfixture.h"
 #include "widgets/keyedtoolbar.h"
 #include "widgets/messageboxnotifier.h"
@@ -15,10 +16,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPointer>
 #include <QProcess>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -42,6 +47,27 @@ QString windowNames(const QWidget *window)
     if (!finished.wait(10000))
         return QStringLiteral("<xprop did not finish>");
     return QString::fromUtf8(xprop.readAllStandardOutput()).trimmed();
+}
+
+/// The pixels the screen shows where `widget` is.
+QImage onScreen(const QWidget *widget)
+{
+    const QPoint at = widget->mapToGlobal(QPoint(0, 0));
+    return widget->screen()
+        ->grabWindow(0, at.x(), at.y(), widget->width(), widget->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+/// The indicator panel as it should look showing `frame`: the frame centred on the background.
+QImage panelShowing(const QWidget *panel, const QPixmap &frame)
+{
+    QImage image(panel->size(), QImage::Format_RGB32);
+    image.fill(panel->palette().color(QPalette::Window));
+    QPainter painter(&image);
+    painter.drawPixmap(
+        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frame.size(), panel->rect()), frame);
+    return image;
 }
 
 } // namespace
@@ -89,6 +115,35 @@ private Q_SLOTS:
             QTRY_VERIFY(!box || !box->isVisible());
             boxes.dismissNotice(QStringLiteral("Lost"));
         }
+        window.close();
+    }
+
+    // The indicator's frames reach the screen, one after the other, and go when the recording
+    // stops.
+    void indicatorOnScreen()
+    {
+        test::ShellFixture fixture;
+        QVERIFY(fixture.unitOpened);
+        MainWindow window(fixture.environment());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QAction *record = window.logToolbar()->button(QStringLiteral("Record"));
+        record->trigger();
+        StatusPanels &panels = window.statusPanels();
+        const QLabel *panel = panels.panel(QStringLiteral("Animations"));
+        QVERIFY(panel->isVisible());
+        panels.ProgressAnimationTimer().stop(); // the test moves the frames on itself
+        const QList<QPixmap> frames = StatusPanels::progressFrames();
+        for (int tick = 0; tick < 3; ++tick) {
+            panels.ProgressAnimationTimer_Timer();
+            const int shown = panels.shownFrame();
+            QTRY_COMPARE(onScreen(panel), panelShowing(panel, frames[shown - 1]));
+        }
+        record->trigger();
+        QVERIFY(panel->isHidden());
+        QWidget *message = panels.panel(QStringLiteral("Message"));
+        QTRY_COMPARE(onScreen(message),
+                     message->grab().toImage().convertToFormat(QImage::Format_RGB32));
         window.close();
     }
 

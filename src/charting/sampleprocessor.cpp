@@ -157,8 +157,10 @@ SampleProcessor::Reading SampleProcessor::parse(const QString &countsLine) const
         reading.demoStart = started ? m_demoStartTime : m_clock.now();
         reading.demoStartMSecs = started ? m_demoStartMSecs : reading.demoStart.toMSecsSinceEpoch();
         const qint64 offset = 60 * qint64(number - 1);
-        // From the start's instant: one local-time conversion per sample instead of addSecs' two.
-        reading.time = reading.demoStart.timeSpec() == Qt::LocalTime
+        // In local time from the start's instant (a fixed offset would miss a clock change):
+        // one conversion per sample instead of addSecs' two.
+        const Qt::TimeSpec spec = reading.demoStart.timeSpec();
+        reading.time = spec == Qt::LocalTime || spec == Qt::OffsetFromUTC
                            ? QDateTime::fromMSecsSinceEpoch(reading.demoStartMSecs + 1000 * offset)
                            : reading.demoStart.addSecs(offset);
     } else {

@@ -14,7 +14,7 @@ public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
 
-    /// The system clock, in local time.
+    /// The system clock, in local time (as a fixed offset from UTC: see clock.cpp).
     static Clock &system();
 };
 

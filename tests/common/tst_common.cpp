@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Orvel
 
+#include "common/clock.h"
 #include "common/frameclock.h"
 #include "common/signalnotifier.h"
 #include "common/twips.h"
@@ -10,11 +11,13 @@
 #include <QTest>
 
 #include <csignal>
+#include <ctime>
 #include <unistd.h>
 
 using namespace orvel;
 
-// The process-wide signal catcher, the frame clock and the twips a position is kept in.
+// The process-wide signal catcher, the system clock, the frame clock and the twips a position is
+// kept in.
 class TestCommon : public QObject
 {
     Q_OBJECT
@@ -56,6 +59,25 @@ private Q_SLOTS:
         struct sigaction after = {};
         QCOMPARE(::sigaction(SIGHUP, &before, &after), 0);
         QVERIFY(after.sa_handler == SIG_IGN);
+    }
+
+    /// The system clock tells the local time as the C library does, and follows a change of the
+    /// zone from the next second on (zones without files, so that any machine has them).
+    void systemClockFollowsTheZone()
+    {
+        const QByteArray before = qgetenv("TZ");
+        for (const char *zone : {"IST-5:30", "NST+3:30", "UTC0"}) {
+            qputenv("TZ", zone);
+            ::tzset();
+            QTest::qWait(1001);
+            const QDateTime local = QDateTime::currentDateTime();
+            const QDateTime now = Clock::system().now();
+            QCOMPARE(now.offsetFromUtc(), local.offsetFromUtc());
+            QVERIFY2(local.msecsTo(now) >= 0 && local.msecsTo(now) < 500, zone);
+            QVERIFY2(qAbs(QDateTime(now.date(), now.time()).msecsTo(local)) < 500, zone); // wall clock
+        }
+        before.isNull() ? qunsetenv("TZ") : qputenv("TZ", before);
+        ::tzset();
     }
 
     /// Frames that follow one another (what waited paints at each frame's end) grow once the

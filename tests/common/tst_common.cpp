@@ -74,7 +74,8 @@ private Q_SLOTS:
             const QDateTime now = Clock::system().now();
             QCOMPARE(now.offsetFromUtc(), local.offsetFromUtc());
             QVERIFY2(local.msecsTo(now) >= 0 && local.msecsTo(now) < 500, zone);
-            QVERIFY2(qAbs(QDateTime(now.date(), now.time()).msecsTo(local)) < 500, zone); // wall clock
+            // The same wall clock.
+            QVERIFY2(qAbs(QDateTime(now.date(), now.time()).msecsTo(local)) < 500, zone);
         }
         before.isNull() ? qunsetenv("TZ") : qputenv("TZ", before);
         ::tzset();

@@ -154,10 +154,10 @@ StatusPanels::StatusPanels(QStatusBar *bar, const Clock &clock, const LocaleForm
         label->setAlignment(Qt::AlignVCenter | (i == 0 ? Qt::AlignHCenter : Qt::AlignLeft));
         m_panels.append(label);
     }
+    QLabel *animations = m_panels[Animations];
     // The indicator paints its whole panel, so a frame repaints nothing behind it.
-    panel(QStringLiteral("Animations"))->setAttribute(Qt::WA_OpaquePaintEvent);
-    panel(QStringLiteral("Animations"))->setVisible(false);
-    QLabel *animations = panel(QStringLiteral("Animations"));
+    animations->setAttribute(Qt::WA_OpaquePaintEvent);
+    animations->setVisible(false);
     m_serverFrames = ServerFrames::create(
         animations, ProgressFrameCount + ActivityFrameCount,
         [this, animations](QImage &image, int index) {

@@ -66,11 +66,11 @@ bool takesRgb32(xcb_connection_t *connection, xcb_window_t window, int depth)
 
 ServerFrames *ServerFrames::create(QWidget *place, int count, Painter paint)
 {
-    void *connection = x11Connection();
+    xcb_connection_t *connection = x11Connection();
     return connection ? new ServerFrames(place, count, std::move(paint), connection) : nullptr;
 }
 
-ServerFrames::ServerFrames(QWidget *place, int count, Painter paint, void *connection)
+ServerFrames::ServerFrames(QWidget *place, int count, Painter paint, xcb_connection_t *connection)
     : QObject(place)
     , m_place(place)
     , m_count(count)
@@ -92,10 +92,9 @@ ServerFrames::ServerFrames(QWidget *place, int count, Painter paint, void *conne
 ServerFrames::~ServerFrames()
 {
     releasePixmaps();
-    auto *connection = static_cast<xcb_connection_t *>(m_connection);
     if (m_gc)
-        xcb_free_gc(connection, m_gc);
-    xcb_flush(connection);
+        xcb_free_gc(m_connection, m_gc);
+    xcb_flush(m_connection);
     delete m_container;
 }
 
@@ -117,11 +116,9 @@ bool ServerFrames::eventFilter(QObject *watched, QEvent *event)
 
 void ServerFrames::releasePixmaps()
 {
-    auto *connection = static_cast<xcb_connection_t *>(m_connection);
     for (const std::uint32_t pixmap : std::as_const(m_pixmaps))
-        xcb_free_pixmap(connection, pixmap);
+        xcb_free_pixmap(m_connection, pixmap);
     m_pixmaps.clear();
-    m_drawn.clear();
 }
 
 ServerFrames::Drawn ServerFrames::refresh()
@@ -136,18 +133,17 @@ ServerFrames::Drawn ServerFrames::refresh()
         return Drawn::Unchanged;
     if (size.isEmpty())
         return Drawn::Nothing;
-    auto *connection = static_cast<xcb_connection_t *>(m_connection);
     const xcb_window_t window = xcb_window_t(m_window->winId());
     if (m_depth == 0) {
         xcb_get_geometry_reply_t *geometry =
-            xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr);
+            xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr);
         m_depth = geometry ? geometry->depth : -1;
         std::free(geometry);
-        if ((m_depth != 24 && m_depth != 32) || !takesRgb32(connection, window, m_depth))
+        if ((m_depth != 24 && m_depth != 32) || !takesRgb32(m_connection, window, m_depth))
             m_depth = -1;
     }
     const std::size_t bytes = std::size_t(size.width()) * std::size_t(size.height()) * 4;
-    if (m_depth < 0 || bytes + 64 > std::size_t(xcb_get_maximum_request_length(connection)) * 4)
+    if (m_depth < 0 || bytes + 64 > std::size_t(xcb_get_maximum_request_length(m_connection)) * 4)
         return Drawn::Unsupported;
 
     releasePixmaps();
@@ -158,18 +154,17 @@ ServerFrames::Drawn ServerFrames::refresh()
         image.fill(background);
         if (i < m_count) // the last one is the place without a frame
             m_paint(image, i);
-        const xcb_pixmap_t pixmap = xcb_generate_id(connection);
-        xcb_create_pixmap(connection, std::uint8_t(m_depth), pixmap, window,
+        const xcb_pixmap_t pixmap = xcb_generate_id(m_connection);
+        xcb_create_pixmap(m_connection, std::uint8_t(m_depth), pixmap, window,
                           std::uint16_t(size.width()), std::uint16_t(size.height()));
         if (!m_gc) {
-            m_gc = xcb_generate_id(connection);
-            xcb_create_gc(connection, m_gc, pixmap, 0, nullptr);
+            m_gc = xcb_generate_id(m_connection);
+            xcb_create_gc(m_connection, m_gc, pixmap, 0, nullptr);
         }
-        xcb_put_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, m_gc,
+        xcb_put_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, m_gc,
                       std::uint16_t(size.width()), std::uint16_t(size.height()), 0, 0, 0,
                       std::uint8_t(m_depth), std::uint32_t(image.sizeInBytes()), image.constBits());
         m_pixmaps.append(pixmap);
-        m_drawn.append(image);
     }
     m_drawnSize = size;
     m_drawnBackground = background;
@@ -178,12 +173,11 @@ ServerFrames::Drawn ServerFrames::refresh()
 
 void ServerFrames::apply()
 {
-    auto *connection = static_cast<xcb_connection_t *>(m_connection);
     const xcb_window_t window = xcb_window_t(m_window->winId());
     const std::uint32_t pixmap = m_pixmaps[m_shown < 0 ? m_count : m_shown];
-    xcb_change_window_attributes(connection, window, XCB_CW_BACK_PIXMAP, &pixmap);
-    xcb_clear_area(connection, 0, window, 0, 0, 0, 0);
-    xcb_flush(connection);
+    xcb_change_window_attributes(m_connection, window, XCB_CW_BACK_PIXMAP, &pixmap);
+    xcb_clear_area(m_connection, 0, window, 0, 0, 0, 0);
+    xcb_flush(m_connection);
 }
 
 bool ServerFrames::show(int index)
@@ -196,11 +190,6 @@ bool ServerFrames::show(int index)
     if (changed && drawn != Drawn::Nothing)
         apply();
     return true;
-}
-
-QImage ServerFrames::drawn(int index) const
-{
-    return m_drawn.value(index < 0 ? m_count : index);
 }
 
 } // namespace orvel

@@ -15,6 +15,7 @@
 
 class QWidget;
 class QWindow;
+struct xcb_connection_t;
 
 namespace orvel {
 
@@ -42,15 +43,12 @@ public:
     /// Shows frame `index` (0-based), or none (-1): the place without a frame. False when the
     /// server cannot show the frames after all; the widget then has to paint them itself.
     bool show(int index);
-    int shown() const { return m_shown; }
-    /// The image frame `index` was last drawn as, for checking what the screen shows.
-    QImage drawn(int index) const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    ServerFrames(QWidget *place, int count, Painter paint, void *connection);
+    ServerFrames(QWidget *place, int count, Painter paint, xcb_connection_t *connection);
     enum class Drawn { Unchanged, Anew, Nothing, Unsupported };
     /// Draws and hands over the frames when what they depend on changed (Nothing while the
     /// place has no size).
@@ -63,9 +61,8 @@ private:
     QWindow *m_window = nullptr;
     int m_count;
     Painter m_paint;
-    void *m_connection;
+    xcb_connection_t *m_connection;
     QList<std::uint32_t> m_pixmaps;
-    QList<QImage> m_drawn;
     /// What the pixmaps were drawn for.
     QSize m_drawnSize;
     QColor m_drawnBackground;

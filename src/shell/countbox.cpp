@@ -3,6 +3,7 @@
 
 #include "shell/countbox.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QLabel>
 
@@ -13,7 +14,14 @@ CountBox::CountBox(QLabel *label, QWidget *parent)
     , m_label(label)
 {
     m_label->setParent(this);
+    m_label->installEventFilter(this);
     setSizePolicy(m_label->sizePolicy());
+    takeHints();
+}
+
+void CountBox::setText(const QString &text)
+{
+    m_label->setText(text);
     takeHints();
 }
 
@@ -27,9 +35,20 @@ bool CountBox::event(QEvent *event)
     return QWidget::event(event);
 }
 
+bool CountBox::eventFilter(QObject *watched, QEvent *event)
+{
+    // A label of fixed size asks for no new layout when its font or style changes either; its
+    // hints are taken once it has seen the change itself.
+    if (watched == m_label &&
+        (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange))
+        QCoreApplication::postEvent(this, new QEvent(QEvent::LayoutRequest));
+    return QWidget::eventFilter(watched, event);
+}
+
 void CountBox::resizeEvent(QResizeEvent *)
 {
-    m_label->setGeometry(rect());
+    // Minimum and maximum size alike: Qt then posts no layout request for a new text.
+    m_label->setFixedSize(size());
 }
 
 void CountBox::takeHints()

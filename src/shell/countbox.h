@@ -15,7 +15,8 @@ namespace orvel {
 /// Holds one of the latest counts under the unit picture. The count's text changes with every
 /// reading; the box takes the label's size hints as its own and passes a change on to the layout
 /// only when the hints change (a count with more digits, a new font), so that a new count
-/// repaints the label alone instead of laying out the whole log area again.
+/// repaints the label alone instead of laying out the whole log area again. The label is held at
+/// the box's size, so that a new text posts no layout request either: set it through setText().
 class CountBox : public QWidget
 {
     Q_OBJECT
@@ -26,8 +27,12 @@ public:
     QSize sizeHint() const override { return m_hint; }
     QSize minimumSizeHint() const override { return m_minimumHint; }
 
+    /// Shows `text` in the label, taking its hints again if they change.
+    void setText(const QString &text);
+
 protected:
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:

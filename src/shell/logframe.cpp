@@ -42,7 +42,7 @@ LogFrame::LogFrame(QWidget *parent)
     auto *unitColumn = new QVBoxLayout;
     m_unitPicture = new UnitPicture(this);
     unitColumn->addWidget(m_unitPicture, 1);
-    const auto countLabel = [&](const QString &caption, const QString &name) {
+    const auto countLabel = [&](const QString &caption, const QString &name, CountBox *&box) {
         auto *captionLabel = new QLabel(caption, this);
         captionLabel->setAlignment(Qt::AlignHCenter);
         auto *label = new QLabel(QStringLiteral("0"), this);
@@ -54,11 +54,14 @@ LogFrame::LogFrame(QWidget *parent)
         font.setBold(true);
         label->setFont(font);
         unitColumn->addWidget(captionLabel);
-        unitColumn->addWidget(new CountBox(label, this));
+        box = new CountBox(label, this);
+        unitColumn->addWidget(box);
         return label;
     };
-    m_smallCountLabel = countLabel(QStringLiteral("Small"), QStringLiteral("SmallCountLabel"));
-    m_largeCountLabel = countLabel(QStringLiteral("Large"), QStringLiteral("LargeCountLabel"));
+    m_smallCountLabel =
+        countLabel(QStringLiteral("Small"), QStringLiteral("SmallCountLabel"), m_smallCountBox);
+    m_largeCountLabel =
+        countLabel(QStringLiteral("Large"), QStringLiteral("LargeCountLabel"), m_largeCountBox);
     unitColumn->addStretch(0);
     grid->addLayout(unitColumn, 1, 0, 3, 1);
 
@@ -78,6 +81,12 @@ LogFrame::LogFrame(QWidget *parent)
     grid->addWidget(m_logPane, 3, 1, 1, 2);
     grid->setRowStretch(3, 1);
     grid->setColumnStretch(1, 1);
+}
+
+void LogFrame::showCounts(const QString &largeText, const QString &smallText)
+{
+    m_largeCountBox->setText(largeText);
+    m_smallCountBox->setText(smallText);
 }
 
 void LogFrame::buildLogToolbar()

@@ -13,6 +13,7 @@ class QPushButton;
 
 namespace orvel {
 
+class CountBox;
 class KeyedToolbar;
 class LogPaneView;
 class PortList;
@@ -39,6 +40,8 @@ public:
     QLabel *smallCountLabel() const { return m_smallCountLabel; }
     LogPaneView *logPane() const { return m_logPane; }
     UnitPicture *unitPicture() const { return m_unitPicture; }
+    /// Shows the latest counts under the unit picture.
+    void showCounts(const QString &largeText, const QString &smallText);
 
 private:
     void buildLogToolbar();
@@ -52,6 +55,8 @@ private:
     QCheckBox *m_deleteLogBox = nullptr;
     QLabel *m_largeCountLabel = nullptr;
     QLabel *m_smallCountLabel = nullptr;
+    CountBox *m_largeCountBox = nullptr;
+    CountBox *m_smallCountBox = nullptr;
     LogPaneView *m_logPane = nullptr;
     UnitPicture *m_unitPicture = nullptr;
 };

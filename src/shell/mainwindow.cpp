@@ -193,8 +193,7 @@ void MainWindow::wireParts()
     connect(m_processor, &SampleProcessor::countTextsChanged, this,
             [this, countPacer](const QString &largeText, const QString &smallText) {
                 countPacer->aboutToChange(); // painted at most once a frame
-                LargeCountLabel()->setText(largeText);
-                SmallCountLabel()->setText(smallText);
+                m_logFrame->showCounts(largeText, smallText);
             });
     connect(m_processor, &SampleProcessor::numSamplesTextChanged, this,
             [this](const QString &text) {

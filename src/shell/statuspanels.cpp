@@ -281,7 +281,10 @@ void StatusPanels::arrange()
     for (int i = 0; i < count; ++i) {
         if (m_panels[i]->isHidden())
             continue;
-        m_panels[i]->setGeometry(x, 0, widths[std::size_t(i)], m_row->height());
+        // Minimum and maximum size alike: a panel's new text then posts no layout request to
+        // the row; setText() arranges the panels itself.
+        m_panels[i]->setFixedSize(widths[std::size_t(i)], m_row->height());
+        m_panels[i]->move(x, 0);
         x += widths[std::size_t(i)] + Spacing;
     }
     m_arranging = false;
@@ -307,6 +310,8 @@ void StatusPanels::setText(const QString &key, const QString &text)
     if (label == m_panels[NumSamples])
         m_counterPacer->aboutToChange(); // the counter changes with every reading
     label->setText(text);
+    if (!label->isHidden())
+        arrange();
 }
 
 QString StatusPanels::shownText(const QString &key) const

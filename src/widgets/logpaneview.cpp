@@ -12,6 +12,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 
 #include <algorithm>
 #include <cstdlib>
@@ -169,8 +170,18 @@ qsizetype LogPaneView::positionAt(const QPoint &point) const
 void LogPaneView::updateScrollBars()
 {
     const int visible = visibleLineCount();
-    verticalScrollBar()->setPageStep(visible);
-    verticalScrollBar()->setRange(0, int(std::max<qsizetype>(0, lineCount() - visible)));
+    QScrollBar *bar = verticalScrollBar();
+    bar->setPageStep(visible);
+    const int maximum = int(std::max<qsizetype>(0, lineCount() - visible));
+    if (bar->maximum() > 0 && maximum > bar->maximum()) {
+        // A bar already shown that only grows stays shown and keeps its value, so no one needs
+        // to hear of it: the area's check whether to show or hide it, queued for every range
+        // change, would post an event for every row.
+        const QSignalBlocker quiet(bar);
+        bar->setRange(0, maximum);
+    } else {
+        bar->setRange(0, maximum);
+    }
     horizontalScrollBar()->setPageStep(viewport()->width());
     horizontalScrollBar()->setRange(0, horizontalMaximum());
 }

@@ -87,6 +87,13 @@ private Q_SLOTS:
             QTRY_VERIFY(label->isVisible() &&
                         label->width() >= label->fontMetrics().horizontalAdvance(label->text()));
         }
+        // And in a larger font: the layout is asked for the larger label's room.
+        QLabel *small = window().SmallCountLabel();
+        QFont larger = small->font();
+        larger.setPointSizeF(larger.pointSizeF() * 2);
+        small->setFont(larger);
+        QTRY_COMPARE(small->parentWidget()->sizeHint(), small->sizeHint());
+        QTRY_VERIFY(small->width() >= small->fontMetrics().horizontalAdvance(small->text()));
 
         pressCtrl(window().LogRichTextBox(), Qt::Key_S);
         QVERIFY(!window().controller().IsRecording());

@@ -130,8 +130,6 @@ private Q_SLOTS:
             bar = window->statusBar();
             panels = &window->statusPanels();
         }
-        panels->setText(QStringLiteral("NumSamples"),
-                        QStringLiteral("Samples received: 10,200  (on graph: 10,141 - 10,200)"));
         panels->setText(QStringLiteral("Version"), QStringLiteral("Version 1.05"));
         panels->ShowWaitingForData(true);
         bar->window()->show();
@@ -139,6 +137,12 @@ private Q_SLOTS:
         const QSize size = window ? window->minimumSize() : QSize(width, bar->sizeHint().height());
         bar->window()->resize(size);
         QTRY_COMPARE(bar->window()->size(), size);
+        // Texts that change on a bar already laid out are placed anew.
+        QCoreApplication::sendPostedEvents();
+        panels->setText(QStringLiteral("NumSamples"),
+                        QStringLiteral("Samples received: 10,200  (on graph: 10,141 - 10,200)"));
+        panels->setText(QStringLiteral("Message"),
+                        QStringLiteral("A message longer than its panel"));
         QCoreApplication::sendPostedEvents();
 
         // From the most important text to the least: one shown in full means all before it are.
@@ -195,9 +199,9 @@ private Q_SLOTS:
         };
         for (int width = 120; width <= 900; width += 3) {
             m_bar->resize(width, m_bar->sizeHint().height());
-            m_panels->setText(QStringLiteral("NumSamples"),
-                              QStringLiteral("Samples received: %1  (on graph: 1 - %1)")
-                                  .arg(width * 37));
+            m_panels->setText(
+                QStringLiteral("NumSamples"),
+                QStringLiteral("Samples received: %1  (on graph: 1 - %1)").arg(width * 37));
             QVERIFY2(compare(), qPrintable(QString::number(width)));
         }
         QFont larger = m_bar->font();

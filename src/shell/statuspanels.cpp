@@ -152,6 +152,7 @@ StatusPanels::StatusPanels(QStatusBar *bar, const Clock &clock, const LocaleForm
         label->setTextFormat(Qt::PlainText);
         label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
         label->setAlignment(Qt::AlignVCenter | (i == 0 ? Qt::AlignHCenter : Qt::AlignLeft));
+        label->installEventFilter(this);
         m_panels.append(label);
     }
     QLabel *animations = m_panels[Animations];
@@ -199,6 +200,11 @@ bool StatusPanels::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_row) {
         if (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest)
             arrange();
+    } else if (watched->parent() == m_row) {
+        // A panel held at its size asks for no new layout when its font or style changes; the
+        // row is asked here, to arrange the panels once they have seen the change.
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+            QCoreApplication::postEvent(m_row, new QEvent(QEvent::LayoutRequest));
     } else if (event->type() == QEvent::WindowStateChange || event->type() == QEvent::Show ||
                event->type() == QEvent::Hide) {
         followScreenState();

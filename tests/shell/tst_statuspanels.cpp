@@ -112,15 +112,18 @@ private Q_SLOTS:
     void textsNeverOverlap_data()
     {
         QTest::addColumn<int>("width"); // 0: the main window's own bar, the window at its smallest
-        QTest::newRow("1400 wide") << 1400;
-        QTest::newRow("a small window") << 500;
-        QTest::newRow("a narrow bar") << 200;
-        QTest::newRow("the smallest window") << 0;
+        QTest::addColumn<qreal>("fontScale"); // the bar's font grown by this once laid out
+        QTest::newRow("1400 wide") << 1400 << 1.0;
+        QTest::newRow("1400 wide, a larger font") << 1400 << 1.3;
+        QTest::newRow("a small window") << 500 << 1.0;
+        QTest::newRow("a narrow bar") << 200 << 1.0;
+        QTest::newRow("the smallest window") << 0 << 1.0;
     }
 
     void textsNeverOverlap()
     {
         QFETCH(int, width);
+        QFETCH(qreal, fontScale);
         QStatusBar *bar = m_bar.get();
         StatusPanels *panels = m_panels.get();
         test::ShellFixture fixture;
@@ -144,6 +147,12 @@ private Q_SLOTS:
         panels->setText(QStringLiteral("Message"),
                         QStringLiteral("A message longer than its panel"));
         QCoreApplication::sendPostedEvents();
+        if (fontScale != 1) {
+            QFont larger = bar->font();
+            larger.setPointSizeF(larger.pointSizeF() * fontScale);
+            bar->setFont(larger);
+            QCoreApplication::sendPostedEvents();
+        }
 
         // From the most important text to the least: one shown in full means all before it are.
         const QStringList byImportance{"NumSamples", "Message", "Time", "Date", "Version"};

@@ -27,6 +27,7 @@ public:
     QSize sizeHint() const override { return m_hint; }
     QSize minimumSizeHint() const override { return m_minimumHint; }
 
+    QLabel *label() const { return m_label; }
     /// Shows `text` in the label, taking its hints again if they change.
     void setText(const QString &text);
 

@@ -42,7 +42,7 @@ LogFrame::LogFrame(QWidget *parent)
     auto *unitColumn = new QVBoxLayout;
     m_unitPicture = new UnitPicture(this);
     unitColumn->addWidget(m_unitPicture, 1);
-    const auto countLabel = [&](const QString &caption, const QString &name, CountBox *&box) {
+    const auto countBox = [&](const QString &caption, const QString &name) {
         auto *captionLabel = new QLabel(caption, this);
         captionLabel->setAlignment(Qt::AlignHCenter);
         auto *label = new QLabel(QStringLiteral("0"), this);
@@ -54,14 +54,12 @@ LogFrame::LogFrame(QWidget *parent)
         font.setBold(true);
         label->setFont(font);
         unitColumn->addWidget(captionLabel);
-        box = new CountBox(label, this);
+        auto *box = new CountBox(label, this);
         unitColumn->addWidget(box);
-        return label;
+        return box;
     };
-    m_smallCountLabel =
-        countLabel(QStringLiteral("Small"), QStringLiteral("SmallCountLabel"), m_smallCountBox);
-    m_largeCountLabel =
-        countLabel(QStringLiteral("Large"), QStringLiteral("LargeCountLabel"), m_largeCountBox);
+    m_smallCountBox = countBox(QStringLiteral("Small"), QStringLiteral("SmallCountLabel"));
+    m_largeCountBox = countBox(QStringLiteral("Large"), QStringLiteral("LargeCountLabel"));
     unitColumn->addStretch(0);
     grid->addLayout(unitColumn, 1, 0, 3, 1);
 
@@ -81,6 +79,16 @@ LogFrame::LogFrame(QWidget *parent)
     grid->addWidget(m_logPane, 3, 1, 1, 2);
     grid->setRowStretch(3, 1);
     grid->setColumnStretch(1, 1);
+}
+
+QLabel *LogFrame::largeCountLabel() const
+{
+    return m_largeCountBox->label();
+}
+
+QLabel *LogFrame::smallCountLabel() const
+{
+    return m_smallCountBox->label();
 }
 
 void LogFrame::showCounts(const QString &largeText, const QString &smallText)

@@ -36,8 +36,8 @@ public:
     QLineEdit *logFileBox() const { return m_logFileBox; }
     QPushButton *fileOpenButton() const { return m_fileOpenButton; }
     QCheckBox *deleteLogBox() const { return m_deleteLogBox; }
-    QLabel *largeCountLabel() const { return m_largeCountLabel; }
-    QLabel *smallCountLabel() const { return m_smallCountLabel; }
+    QLabel *largeCountLabel() const;
+    QLabel *smallCountLabel() const;
     LogPaneView *logPane() const { return m_logPane; }
     UnitPicture *unitPicture() const { return m_unitPicture; }
     /// Shows the latest counts under the unit picture.
@@ -53,8 +53,6 @@ private:
     QLineEdit *m_logFileBox = nullptr;
     QPushButton *m_fileOpenButton = nullptr;
     QCheckBox *m_deleteLogBox = nullptr;
-    QLabel *m_largeCountLabel = nullptr;
-    QLabel *m_smallCountLabel = nullptr;
     CountBox *m_largeCountBox = nullptr;
     CountBox *m_smallCountBox = nullptr;
     LogPaneView *m_logPane = nullptr;
